@@ -1,0 +1,19 @@
+// The frame loop: a 33 ms deadline, sleeping when early, one frame when due.
+#pragma once
+
+#include "control/game.h"
+
+// "Game loop begins": sets the frame rate and arms the first deadline.
+void BeginFrameLoop(Game& game);
+
+// One frame of play, the nine steps in their order: players, join check,
+// Escape, bullets, enemy generator, enemy behaviour, re-arming the deadline,
+// drawing, and the page flip.
+void RunFrame(Game& game);
+
+// One pass of the loop: a waiting pass when the deadline has not come, else a
+// frame.  Returns true when it ran a frame.
+bool LoopPass(Game& game);
+
+// Passes until Escape has been seen.
+void RunFrameLoop(Game& game);

@@ -1,0 +1,11 @@
+// Start-up: seed, config.cfg, SDL video, the images and the ships' entry values.
+#pragma once
+
+#include "control/game.h"
+
+// Reads config.cfg from the working directory, item by item.
+VideoSettings ReadVideoConfig(FileTable& files);
+
+// Runs start-up up to and including "starting menu".  Exits the process with
+// code 1 when the video mode cannot be set or an image does not load.
+void StartUp(Game& game);

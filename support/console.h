@@ -1,0 +1,58 @@
+// The text console: a scrolling trace of progress lines on the terminal that
+// started the game, drawn with curses.  When there is no usable terminal (the
+// game was started from a launcher, or its output goes to a pipe or a file)
+// the same lines are written to standard output as plain lines instead.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string_view>
+
+// Flags of the print operations.
+constexpr int kPrintLineEnd = 1; // end the line after the value
+constexpr int kPrintZone = 2;    // pad to a 14-column print zone (when no line end)
+
+// Receives every piece of console text.  With kPrintLineEnd the text ends in
+// the line break that the print operation added.
+using OutputRoutine = std::function<void(std::string_view text, int flags)>;
+
+struct Console {
+    OutputRoutine output;     // empty: the default screen writer
+    bool cursesActive = false; // the curses screen is up
+    bool plain = false;        // no usable terminal: plain lines to `plainOut`
+    std::FILE* plainOut = nullptr;
+    void* screen = nullptr; // the curses SCREEN, when up
+    int regionTop = -1;     // print region bounds, 1-based; -1 until first use
+    int regionBottom = -1;
+    int ttyFd = -1; // where the character-set escapes go
+};
+
+// Brings the console up on `out`/`in` (the process's own stdout/stdin in the
+// game, a pseudo-terminal in tests).  Sets the FPU to extended precision with
+// round-to-nearest, sends ESC ( U, starts curses and its colour pairs.  Falls
+// back to plain lines when `out` is not a usable terminal.
+void StartConsole(Console& console, std::FILE* out = stdout, std::FILE* in = stdin);
+
+// Ends curses and sends ESC ( B.  Safe to call more than once.
+void RestoreTerminal(Console& console);
+
+// Restores the terminal on SIGINT, SIGTERM and SIGHUP before the process dies
+// with 128 + the signal number.
+void InstallTerminalRestore(Console& console);
+
+// Installs a replacement output routine and returns the one it replaces.
+OutputRoutine SetOutputRoutine(Console& console, OutputRoutine routine);
+
+// The print operations (destination 0, the console, is the only one the game uses).
+void PrintText(Console& console, std::string_view text, int flags);
+void PrintInt(Console& console, std::int32_t value, int flags);
+inline void PrintLine(Console& console, std::string_view text) {
+    PrintText(console, text, kPrintLineEnd);
+}
+
+// The program's only exit: restores the terminal, then exit(code).
+[[noreturn]] void ExitProgram(Console& console, int code);
+// For errors a person can act on: restores the terminal first, then writes the
+// message as one line on standard error and exits with code 1.
+[[noreturn]] void ExitWithError(Console& console, std::string_view message);

@@ -1,0 +1,91 @@
+// Shared by the tests: SDL on its dummy video driver with a real screen
+// surface, and image tables filled with plain surfaces of chosen sizes, so a
+// test can put every object exactly where it wants it.
+#pragma once
+
+#include "video/images.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+// Opens a real (dummy-driver) screen for the life of a test.
+class SdlScreen {
+  public:
+    explicit SdlScreen(int w = 640, int h = 480, int bpp = 32) {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        SDL_Init(SDL_INIT_VIDEO);
+        screen = SDL_SetVideoMode(w, h, bpp, 0);
+    }
+    ~SdlScreen() {
+        for (SDL_Surface* s : owned) SDL_FreeSurface(s);
+        SDL_Quit();
+    }
+    SdlScreen(const SdlScreen&) = delete;
+    SdlScreen& operator=(const SdlScreen&) = delete;
+
+    // A 32-bit surface of the given size filled with one colour.
+    SDL_Surface* Solid(int w, int h, Uint8 r = 200, Uint8 g = 200, Uint8 b = 200) {
+        SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0x00ff0000, 0x0000ff00,
+                                              0x000000ff, 0);
+        SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, r, g, b));
+        owned.push_back(s);
+        return s;
+    }
+
+    // Every slot of the image tables filled with a solid surface: ships 40x50,
+    // enemies 30x20 / 41x30 / 24x24, shots 4x20, explosions 32x32, flames
+    // 6x10, stars 2x2, digits 40x50, the notices small and the screens full size.
+    Images FakeImages() {
+        Images im;
+        im.screen = screen;
+        for (int i = 1; i <= 5; ++i) im.ShipImage[i] = Solid(40, 50);
+        im.EnemyImage[1] = Solid(30, 20);
+        im.EnemyImage[2] = Solid(41, 30);
+        im.EnemyImage[3] = Solid(24, 24);
+        im.EnemyImage[4] = Solid(41, 30);
+        im.EnemyImage[5] = Solid(30, 20);
+        im.EnemyImage[6] = Solid(41, 30);
+        for (int i = 1; i <= 20; ++i) im.StarImage[i] = Solid(2, 2);
+        for (int i = 1; i <= 8; ++i) im.BulletImage[i] = Solid(4, 20);
+        for (int i = 1; i <= 2; ++i) im.ExplosionImage[i] = Solid(32, 32);
+        for (int i = 0; i <= 1; ++i) im.FlameImage[i] = Solid(6, 10);
+        for (int i = 0; i <= 1; ++i) im.EnemyFlameImage[i] = Solid(6, 10);
+        for (int i = 0; i <= 9; ++i) im.DigitImage[i] = Solid(40, 50);
+        im.TitleImage = Solid(screen->w, screen->h);
+        im.HelpScreenImage = Solid(screen->w, screen->h);
+        im.GameOverImage = Solid(screen->w, screen->h);
+        im.LifeTokenImage = Solid(12, 12);
+        im.NoLivesImage = Solid(120, 30);
+        im.JoinImage = Solid(150, 30);
+        return im;
+    }
+
+    SDL_Surface* screen = nullptr;
+    std::vector<SDL_Surface*> owned;
+};
+
+// Reads one pixel of a 32-bit surface as (r, g, b).
+inline void PixelAt(SDL_Surface* s, int x, int y, Uint8& r, Uint8& g, Uint8& b) {
+    SDL_LockSurface(s);
+    Uint8* p = static_cast<Uint8*>(s->pixels) + y * s->pitch + x * s->format->BytesPerPixel;
+    Uint32 value = 0;
+    switch (s->format->BytesPerPixel) {
+    case 4: value = *reinterpret_cast<Uint32*>(p); break;
+    case 2: value = *reinterpret_cast<Uint16*>(p); break;
+    case 1: value = *p; break;
+    default: value = p[0] | (p[1] << 8) | (p[2] << 16); break;
+    }
+    SDL_UnlockSurface(s);
+    SDL_GetRGB(value, s->format, &r, &g, &b);
+}
+
+inline Uint32 RawPixelAt(SDL_Surface* s, int x, int y) {
+    SDL_LockSurface(s);
+    Uint8* p = static_cast<Uint8*>(s->pixels) + y * s->pitch + x * s->format->BytesPerPixel;
+    Uint32 value = s->format->BytesPerPixel == 4 ? *reinterpret_cast<Uint32*>(p) : *p;
+    SDL_UnlockSurface(s);
+    return value;
+}

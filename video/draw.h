@@ -1,0 +1,21 @@
+// The drawing primitives every frame is built from.
+#pragma once
+
+#include <SDL.h>
+
+#include <array>
+#include <cstdint>
+
+struct Console;
+
+// Blits the whole image with its top-left corner at (x, y); SDL clips at the
+// screen edges.  Coordinates are narrowed to SDL's 16-bit rectangle fields.
+void BlitAt(SDL_Surface* screen, std::int32_t x, std::int32_t y, SDL_Surface* image);
+
+// Shows the finished frame, pumps SDL's events and clears the screen to raw
+// pixel 0 for the next one.
+void PageFlip(SDL_Surface* screen);
+
+// Draws a score as a row of digit images 57 pixels apart, tracing each digit.
+void DrawNumber(SDL_Surface* screen, const std::array<SDL_Surface*, 10>& digits, Console& console,
+                std::int32_t value, std::int32_t x, std::int32_t y);

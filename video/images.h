@@ -1,0 +1,49 @@
+// Every image of the game, loaded once from data/ at start-up and kept for the
+// whole run, and the screen surface they are drawn onto.  Tables are indexed
+// exactly as the game uses them; unused low slots stay empty.
+#pragma once
+
+#include <SDL.h>
+
+#include <array>
+#include <string>
+
+struct Console;
+
+struct Images {
+    SDL_Surface* screen = nullptr; // from SDL_SetVideoMode; the one drawing target
+
+    std::array<SDL_Surface*, 6> ShipImage{};       // 1..5: hard left .. level (3) .. hard right
+    std::array<SDL_Surface*, 7> EnemyImage{};      // 1..6, by enemy type (1..3 are used)
+    std::array<SDL_Surface*, 21> StarImage{};      // 1..20
+    std::array<SDL_Surface*, 16> BulletImage{};    // 1..8 filled, 9..15 stay empty
+    std::array<SDL_Surface*, 3> ExplosionImage{};  // 1..2 (only 1 is drawn)
+    std::array<SDL_Surface*, 2> FlameImage{};      // 0..1
+    std::array<SDL_Surface*, 2> EnemyFlameImage{}; // 0..1
+    std::array<SDL_Surface*, 10> DigitImage{};     // 0..9
+
+    SDL_Surface* TitleImage = nullptr;
+    SDL_Surface* GameOverImage = nullptr;
+    SDL_Surface* LifeTokenImage = nullptr;
+    SDL_Surface* HelpScreenImage = nullptr;
+    SDL_Surface* NoLivesImage = nullptr;
+    SDL_Surface* JoinImage = nullptr;
+};
+
+// Why LoadGraphics stopped: the file it could not use and SDL's reason.
+struct LoadFailure {
+    std::string file;
+    std::string reason;
+};
+
+// Loads one BMP file as it is (no conversion to the display format); null if
+// the file can't be opened or isn't a valid BMP.
+SDL_Surface* LoadBMP(const char* path);
+
+// Fills every slot from data/ in the working directory, printing its trace
+// lines.  Returns false at the first file that does not load, with `failure`
+// saying which and why.
+bool LoadGraphics(Images& images, Console& console, LoadFailure& failure);
+
+inline int ScreenWidth(const Images& images) { return images.screen->w; }
+inline int ScreenHeight(const Images& images) { return images.screen->h; }

@@ -1,0 +1,14 @@
+// The two player ships: entry, steering, guns, missiles, hits, death and respawn.
+#pragma once
+
+#include "world/world.h"
+
+struct Images;
+struct Keyboard;
+
+// Writes a ship's entry values (start-up and join): bottom corner, moving up
+// and inwards, full health and missiles, 5 spare ships.
+void SetEntryValues(World& world, int player, const Images& images);
+
+void UpdatePlayerOne(World& world, Keyboard& keyboard, const Images& images);
+void UpdatePlayerTwo(World& world, Keyboard& keyboard, const Images& images);
