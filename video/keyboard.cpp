@@ -1,0 +1,34 @@
+#include "video/keyboard.h"
+
+#include <SDL.h>
+
+namespace {
+
+void Set(Keyboard& keyboard, int code, std::int16_t value) {
+    if (code >= 0 && code < kKeyCodes) keyboard.KeyState[code] = value;
+}
+
+} // namespace
+
+std::int32_t KeyDown(Keyboard& keyboard, std::int32_t code) {
+    // Drain the whole queue first, so that every query in a row sees the
+    // same state unless new events arrive in between.
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        switch (event.type) {
+        case SDL_KEYDOWN: Set(keyboard, event.key.keysym.sym, -1); break;
+        case SDL_KEYUP: Set(keyboard, event.key.keysym.sym, 0); break;
+        case SDL_MOUSEMOTION:
+            Set(keyboard, 326, event.motion.xrel < 0 ? -1 : 0);
+            Set(keyboard, 327, event.motion.xrel > 0 ? -1 : 0);
+            Set(keyboard, 328, event.motion.yrel < 0 ? -1 : 0);
+            Set(keyboard, 329, event.motion.yrel > 0 ? -1 : 0);
+            break;
+        case SDL_MOUSEBUTTONDOWN: Set(keyboard, 320 + event.button.button, -1); break;
+        case SDL_MOUSEBUTTONUP: Set(keyboard, 320 + event.button.button, 0); break;
+        default: break; // SDL_QUIT included: closing the window does not end the game
+        }
+    }
+    if (code < 0 || code >= kKeyCodes) return 0;
+    return keyboard.KeyState[code];
+}
