@@ -1,0 +1,94 @@
+#include "world/bullets.h"
+
+#include "video/images.h"
+
+namespace {
+
+constexpr std::int32_t kFirstFillable = 1; // entry 0 is never handed out
+constexpr std::int32_t kLastEntry = kBulletCount - 1;
+
+// The player's two shot styles and the enemies' three; any other style of an
+// enemy shot falls straight down slowly with the round enemy image.
+constexpr std::int32_t kGunStyle = 1;
+constexpr std::int32_t kStraightStyle = 5;
+constexpr std::int32_t kRightDriftStyle = 7;
+constexpr std::int32_t kLeftDriftStyle = 8;
+
+// Height of a shot's image, read from its surface every time so that the
+// test follows whatever was loaded.  An index with no image counts as 0 high;
+// nothing the game fires has one, but a stray value must not crash a frame.
+int BulletHeight(const Images& images, std::int32_t image) {
+    if (image < 1 || image >= static_cast<std::int32_t>(images.BulletImage.size())) return 0;
+    const SDL_Surface* surface = images.BulletImage[image];
+    return surface != nullptr ? surface->h : 0;
+}
+
+} // namespace
+
+void FireBullet(World& world, const std::int32_t& kind, const std::int32_t& x,
+                const std::int32_t& y, const std::int32_t& style) {
+    // Lowest free entry first.  With all 1024 in play the shot is simply not
+    // fired: the screen is already full of them and nothing is overwritten.
+    std::int32_t found = 0;
+    for (std::int32_t i = kFirstFillable; i <= kLastEntry; ++i) {
+        if (world.bullets[i].kind == kFree) {
+            found = i;
+            break;
+        }
+    }
+    if (found == 0) return;
+
+    Bullet& b = world.bullets[found];
+    b.owner = world.CurrentPlayer;
+    b.timer = 15;
+    b.x = x;
+    b.y = y;
+    b.dy = 0;
+    b.dx = 0;
+    b.animated = 0;
+    b.kind = kind;
+
+    if (kind == kPlayerShot) {
+        if (style == kGunStyle) {
+            // Gun shots flicker through images 1, 2, 3 as they are drawn.
+            b.image = 1;
+            b.animated = 1;
+            b.dy = -10;
+        } else {
+            // Missiles are slower and keep one image.
+            b.image = 4;
+            b.animated = 0;
+            b.dy = -7;
+        }
+        return;
+    }
+
+    b.dy = 3;
+    b.image = 5;
+    if (style == kStraightStyle) {
+        b.dy = 12;
+    } else if (style == kRightDriftStyle) {
+        b.image = 6;
+        b.dy = 5;
+        b.dx = 6;
+    } else if (style == kLeftDriftStyle) {
+        b.image = 6;
+        b.dy = 6;
+        b.dx = -5;
+    }
+}
+
+void MoveBullets(World& world, const Images& images) {
+    for (std::int32_t i = 0; i <= kLastEntry; ++i) {
+        Bullet& b = world.bullets[i];
+        if (b.kind == kFree) continue;
+
+        b.x += b.dx;
+        b.y += b.dy;
+        // Gone below the screen: its top edge has passed the last line.
+        if (b.y > ScreenHeight(images)) b.kind = kFree;
+        // Gone above it: its bottom edge has passed the first line.  There is
+        // no test at the sides, so a drifting shot lives until it falls out.
+        if (b.y + BulletHeight(images, b.image) < 0) b.kind = kFree;
+    }
+}
