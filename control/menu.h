@@ -3,10 +3,20 @@
 
 #include "control/game.h"
 
-enum class MenuResult { Start, Quit };
+enum class MenuResult {
+    Stay,  // the menu goes on
+    Start, // Start was chosen: on to the frame loop
+    Quit,  // Quit was chosen: the caller ends the program
+};
 
-// One pass of the menu, about a quarter second.  Returns Quit when Quit was
-// chosen; the caller ends the program.
+// Where the cursor stands for the current selection (on item 2 its x shows
+// the player count).
+struct CursorSpot {
+    std::int32_t x, y;
+};
+CursorSpot MenuCursorPosition(const Game& game);
+
+// One pass of the menu, about a quarter second.
 MenuResult MenuPass(Game& game);
 
 // Passes until Start or Quit is chosen.

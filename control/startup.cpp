@@ -1,0 +1,109 @@
+// Start-up: everything that happens once before the title menu.
+#include "control/startup.h"
+
+#include "support/rounding.h"
+#include "support/text.h"
+#include "world/player.h"
+
+#include <SDL.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+// The keys config.cfg understands, compared in this order.  A value key takes
+// its number from the next item; a flag key adds an SDL video flag.
+struct ConfigKey {
+    const char* name;
+    std::int32_t VideoSettings::*value; // null for a flag key
+    std::uint32_t flag;
+};
+
+constexpr std::array<ConfigKey, 9> kConfigKeys{{
+    {"xres", &VideoSettings::width, 0},
+    {"yres", &VideoSettings::height, 0},
+    {"depth", &VideoSettings::bitsPerPixel, 0},
+    {"sdl_hwsurface", nullptr, SDL_HWSURFACE},
+    {"sdl_swsurface", nullptr, SDL_SWSURFACE},
+    {"sdl_doublebuf", nullptr, SDL_DOUBLEBUF},
+    {"sdl_fullscreen", nullptr, SDL_FULLSCREEN},
+    {"sdl_hwaccel", nullptr, SDL_HWACCEL},
+    {"sdl_hwpalette", nullptr, SDL_HWPALETTE},
+}};
+
+std::string Normalised(const std::string& item) {
+    return LowerCase(TrimLeft(TrimRight(item)));
+}
+
+} // namespace
+
+VideoSettings ReadVideoConfig(FileTable& files) {
+    VideoSettings video;
+    // A missing file leaves the number closed, and a closed number is at its
+    // end, so the loop does not run and every setting stays 0.
+    std::int32_t n = FreeFileNumber(files);
+    OpenFile(files, "config.cfg", kModeInput, n);
+
+    std::string item;
+    while (!AtEndOfFile(files, n)) {
+        InputText(files, n, item);
+        std::string key = Normalised(item);
+        for (const ConfigKey& entry : kConfigKeys) {
+            if (CompareText(key, entry.name) != 0) continue;
+            if (entry.value) {
+                // The next item is the value, whatever it says.
+                InputText(files, n, item);
+                video.*entry.value = RoundToInt(ParseNumber(Normalised(item)));
+            } else {
+                video.flags =
+                    static_cast<std::int32_t>(static_cast<std::uint32_t>(video.flags) | entry.flag);
+            }
+            break;
+        }
+    }
+    CloseFile(files, n);
+    return video;
+}
+
+void StartUp(Game& game) {
+    Console& console = game.console;
+
+    SeedRandom(game.random, ProcessTimer() / 3);
+    PrintLine(console, "dimensioning memory"); // every table is fixed; nothing to allocate
+    PrintLine(console, "loading video config");
+    game.video = ReadVideoConfig(game.files);
+
+    PrintLine(console, "initilizing sdl");
+    SDL_Init(SDL_INIT_VIDEO);
+
+    PrintLine(console, "Creating Screen Surface");
+    const VideoSettings& v = game.video;
+    game.images.screen =
+        SDL_SetVideoMode(v.width, v.height, v.bitsPerPixel, static_cast<std::uint32_t>(v.flags));
+    if (!game.images.screen) {
+        std::string reason = SDL_GetError();
+        SDL_Quit();
+        char mode[96];
+        std::snprintf(mode, sizeof mode, "%dx%d at %d bits per pixel, flags 0x%08X", v.width,
+                      v.height, v.bitsPerPixel, static_cast<unsigned>(v.flags));
+        ExitWithError(console, std::string("novawing: cannot set the video mode ") + mode +
+                                   " (from config.cfg): " + reason);
+    }
+
+    PrintLine(console, "Loading Bitmaps");
+    LoadFailure failure;
+    if (!LoadGraphics(game.images, console, failure)) {
+        SDL_Quit();
+        ExitWithError(console,
+                      "novawing: cannot load image " + failure.file + ": " + failure.reason);
+    }
+
+    // Player 2 gets its entry values too, though it may never join.
+    SetEntryValues(game.world, 1, game.images);
+    SetEntryValues(game.world, 2, game.images);
+
+    game.menu.MenuSelection = 1;
+    PrintLine(console, "starting menu");
+}
