@@ -18,7 +18,7 @@ constexpr int kPrintZone = 2;    // pad to a 14-column print zone (when no line 
 using OutputRoutine = std::function<void(std::string_view text, int flags)>;
 
 struct Console {
-    OutputRoutine output;     // empty: the default screen writer
+    OutputRoutine output;      // empty: the default screen writer
     bool cursesActive = false; // the curses screen is up
     bool plain = false;        // no usable terminal: plain lines to `plainOut`
     std::FILE* plainOut = nullptr;
@@ -26,6 +26,8 @@ struct Console {
     int regionTop = -1;     // print region bounds, 1-based; -1 until first use
     int regionBottom = -1;
     int ttyFd = -1; // where the character-set escapes go
+
+    ~Console(); // no longer the one the signal handler restores
 };
 
 // Brings the console up on `out`/`in` (the process's own stdout/stdin in the

@@ -1,0 +1,308 @@
+#include "support/console.h"
+
+#include <curses.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cfenv>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+#if __has_include(<fpu_control.h>)
+#include <fpu_control.h>
+#endif
+
+namespace {
+
+constexpr std::size_t kPieceLength = 2000; // longest text handed to the output routine at once
+constexpr std::size_t kZoneWidth = 14;
+
+// PC colour numbers 0..7 (black, blue, green, cyan, red, magenta, brown,
+// white) to curses' own numbering.
+constexpr short kColourMap[8] = {COLOR_BLACK, COLOR_BLUE,    COLOR_GREEN,  COLOR_CYAN,
+                                 COLOR_RED,   COLOR_MAGENTA, COLOR_YELLOW, COLOR_WHITE};
+
+// The console whose terminal the signal handler puts back.  It is the one
+// piece of process-wide state here, and it has to be: a signal handler gets
+// no arguments, and a process has only the one terminal to restore.
+std::atomic<Console*> signalConsole{nullptr};
+
+// Switching the terminal's character set: ESC ( U selects the IBM PC set
+// (on the Linux console), ESC ( B the standard one.  Written straight to the
+// terminal, which also keeps this usable from the signal handler.
+void SendEscape(int fd, const char (&sequence)[4]) {
+    if (fd < 0) return;
+    ssize_t written = write(fd, sequence, 3);
+    (void)written; // nothing to be done about a terminal that will not take it
+}
+
+// Extended (64-bit mantissa) precision and round-to-nearest for the x87
+// unit, and round-to-nearest for SSE, so every fractional value in the game
+// is worked out the same way.
+void SetExtendedRounding() {
+#if defined(_FPU_GETCW) && defined(_FPU_EXTENDED) && defined(_FPU_RC_ZERO)
+    fpu_control_t word;
+    _FPU_GETCW(word);
+    word = static_cast<fpu_control_t>((word & ~(_FPU_EXTENDED | _FPU_RC_ZERO)) | _FPU_EXTENDED |
+                                      _FPU_RC_NEAREST);
+    _FPU_SETCW(word);
+#endif
+    std::fesetround(FE_TONEAREST);
+}
+
+void SetUpColourPairs() {
+    if (!has_colors() || start_color() != OK || COLOR_PAIRS < 64) return;
+    // Foreground from the low three bits of the pair number, background from
+    // the next three; pair 0 stays the terminal's own default.
+    for (short pair = 1; pair < 64; ++pair)
+        init_pair(pair, kColourMap[pair % 8], kColourMap[pair / 8]);
+}
+
+// Scrolls the print region up by k lines, the screen itself never scrolling
+// on its own.  The sub-window shares its characters with stdscr; touching
+// every row makes the next refresh look at all of them, which lets curses
+// send the move as a terminal scroll instead of redrawing the rows.
+void ScrollRegion(int top, int bottom, int k) {
+    int height = bottom - top + 1;
+    if (height < 1) return;
+    if (k > height) k = height;
+    WINDOW* region = subwin(stdscr, height, COLS, top - 1, 0);
+    if (!region) return;
+    scrollok(region, TRUE);
+    wscrl(region, k);
+    wtouchln(stdscr, 0, LINES, 1);
+    for (int row = height - k; row < height; ++row) {
+        wmove(region, row, 0);
+        wclrtoeol(region);
+    }
+    refresh();
+    delwin(region);
+}
+
+// The default output routine on the curses screen.  Rows and columns are
+// 1-based here, as the cursor arithmetic below is worked out that way.
+void WriteToScreen(Console& console, std::string_view text, int flags) {
+    int y = 0;
+    int x = 0;
+    getyx(stdscr, y, x);
+    long long row = y + 1;
+    long long column = x + 1;
+    long long cols = COLS;
+    if (console.regionTop < 0) console.regionTop = 1;
+    if (console.regionBottom < 0) console.regionBottom = LINES;
+    long long top = console.regionTop;
+    long long bottom = console.regionBottom;
+
+    // A cursor left below a region that stops short of the last row goes to
+    // the row just under the region.
+    if (row > bottom && bottom != LINES) {
+        row = bottom + 1;
+        wmove(stdscr, static_cast<int>(row - 1), static_cast<int>(column - 1));
+    }
+
+    // The extra lines this output needs: one for the line break (which is
+    // not written itself), plus the rows the text wraps onto.
+    auto length = static_cast<long long>(text.size());
+    long long extra = 0;
+    if ((flags & kPrintLineEnd) && length > 0) {
+        --length;
+        extra = 1;
+    }
+    if (column - 1 + length > cols) extra += (length - 1 - (cols - column)) / cols + 1;
+
+    // Make room by scrolling.  A text taller than the whole screen starts on
+    // the top row rather than at a row that does not exist.
+    bool scrolled = false;
+    long long target = 0;
+    if (row + extra > LINES) {
+        ScrollRegion(static_cast<int>(top), static_cast<int>(bottom),
+                     static_cast<int>(std::min<long long>(row + extra - LINES, LINES)));
+        scrolled = true;
+        target = LINES - extra;
+    } else if (extra > bottom + 1 - row) {
+        ScrollRegion(static_cast<int>(top), static_cast<int>(bottom),
+                     static_cast<int>(std::min<long long>(extra - (bottom + 1 - row), LINES)));
+        scrolled = true;
+        target = bottom - extra + 1;
+    }
+    if (scrolled) {
+        if (target < 1) target = 1;
+        wmove(stdscr, static_cast<int>(target - 1), static_cast<int>(column - 1));
+    }
+
+    // What printw("%s") would write: the text up to a NUL byte, if any.
+    waddnstr(stdscr, text.data(), static_cast<int>(std::min<long long>(length, 1 << 20)));
+
+    if (flags & kPrintLineEnd) {
+        getyx(stdscr, y, x);
+        wmove(stdscr, y + 1, 0);
+    }
+    wrefresh(stdscr);
+}
+
+// The default output routine when there is no curses screen: plain lines on
+// the stream the console was started with, each pushed out as it ends.  A
+// console that was never started, or whose terminal has been restored,
+// shows nothing.
+void WriteDefault(Console& console, std::string_view text, int flags) {
+    if (console.cursesActive) {
+        WriteToScreen(console, text, flags);
+        return;
+    }
+    if (!console.plain || !console.plainOut) return;
+    std::fwrite(text.data(), 1, text.size(), console.plainOut);
+    if (flags & kPrintLineEnd) std::fflush(console.plainOut);
+}
+
+void Emit(Console& console, std::string_view text, int flags) {
+    if (console.output)
+        console.output(text, flags);
+    else
+        WriteDefault(console, text, flags);
+}
+
+extern "C" void RestoreAndDie(int sig) {
+    Console* console = signalConsole.load();
+    if (console && console->cursesActive) {
+        console->cursesActive = false;
+        endwin();
+        SendEscape(console->ttyFd, "\033(B");
+    }
+    // Die of the same signal, so whoever started the game sees why it ended.
+    std::signal(sig, SIG_DFL);
+    sigset_t pending;
+    sigemptyset(&pending);
+    sigaddset(&pending, sig);
+    sigprocmask(SIG_UNBLOCK, &pending, nullptr);
+    std::raise(sig);
+    _exit(128 + sig);
+}
+
+} // namespace
+
+Console::~Console() {
+    Console* self = this;
+    signalConsole.compare_exchange_strong(self, nullptr);
+}
+
+void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
+    SetExtendedRounding();
+    if (console.cursesActive) RestoreTerminal(console);
+    console.plain = false;
+    console.plainOut = nullptr;
+    console.screen = nullptr;
+    console.regionTop = -1;
+    console.regionBottom = -1;
+    console.ttyFd = -1;
+    if (!out) out = stdout;
+    std::fflush(out);
+
+    // newterm rather than initscr: initscr ends the process when it cannot
+    // drive the terminal, and a game started from a launcher or with its
+    // output in a file should simply run with plain lines.
+    const char* term = std::getenv("TERM");
+    SCREEN* screen = nullptr;
+    if (in && isatty(fileno(out)) && term && *term) screen = newterm(nullptr, out, in);
+    if (!screen) {
+        console.plain = true;
+        console.plainOut = out;
+        return;
+    }
+    set_term(screen);
+    console.screen = screen;
+    console.cursesActive = true;
+    console.ttyFd = fileno(out);
+
+    SendEscape(console.ttyFd, "\033(U");
+    cbreak();
+    noecho();
+    nonl();
+    nodelay(stdscr, TRUE);
+    keypad(stdscr, TRUE);
+    scrollok(stdscr, FALSE);
+    SetUpColourPairs();
+}
+
+void RestoreTerminal(Console& console) {
+    if (console.plain) {
+        if (console.plainOut) std::fflush(console.plainOut);
+        return;
+    }
+    if (!console.cursesActive) return;
+    console.cursesActive = false;
+    endwin();
+    SendEscape(console.ttyFd, "\033(B");
+    delscreen(static_cast<SCREEN*>(console.screen));
+    console.screen = nullptr;
+}
+
+void InstallTerminalRestore(Console& console) {
+    signalConsole.store(&console);
+    struct sigaction action {};
+    action.sa_handler = RestoreAndDie;
+    sigemptyset(&action.sa_mask);
+    // One restore at a time: the other two signals wait while it runs.
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&action.sa_mask, sig);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction previous {};
+        sigaction(sig, nullptr, &previous);
+        // A signal the game was started to ignore (nohup) stays ignored.
+        if (previous.sa_handler == SIG_IGN) continue;
+        sigaction(sig, &action, nullptr);
+    }
+}
+
+OutputRoutine SetOutputRoutine(Console& console, OutputRoutine routine) {
+    OutputRoutine previous = std::move(console.output);
+    console.output = std::move(routine);
+    return previous;
+}
+
+void PrintText(Console& console, std::string_view text, int flags) {
+    // Long texts go out in pieces; only the last one ends the line or fills
+    // the print zone.
+    while (text.size() > kPieceLength) {
+        Emit(console, text.substr(0, kPieceLength), 0);
+        text.remove_prefix(kPieceLength);
+    }
+    // The last piece with its line break or zone padding, built on the stack:
+    // this runs for every progress line of every frame.
+    char line[kPieceLength + kZoneWidth + 2];
+    std::size_t length = text.size();
+    std::memcpy(line, text.data(), length);
+    if (flags & kPrintLineEnd) {
+        line[length++] = '\n';
+    } else if (flags & kPrintZone) {
+        while (length < kZoneWidth)
+            line[length++] = ' ';
+    }
+    Emit(console, std::string_view(line, length), flags);
+}
+
+void PrintInt(Console& console, std::int32_t value, int flags) {
+    const char* format = "% d";
+    if (flags & kPrintLineEnd)
+        format = "% d\n";
+    else if (flags & kPrintZone)
+        format = "% -14d";
+    char digits[32];
+    int length = std::snprintf(digits, sizeof digits, format, static_cast<int>(value));
+    Emit(console, std::string_view(digits, static_cast<std::size_t>(length)), flags);
+}
+
+void ExitProgram(Console& console, int code) {
+    RestoreTerminal(console);
+    std::fflush(stdout);
+    std::exit(code);
+}
+
+void ExitWithError(Console& console, std::string_view message) {
+    RestoreTerminal(console);
+    std::fflush(stdout);
+    std::fwrite(message.data(), 1, message.size(), stderr);
+    std::fputc('\n', stderr);
+    std::exit(1);
+}
