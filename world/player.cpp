@@ -45,12 +45,42 @@ struct ShipRules {
 
 constexpr std::array<ShipRules, 3> kRules{{
     {},
-    // Player 1: arrows, Space, right Alt.
-    {32, 307, 273, 274, 276, 275, false, 80, KnockBack::kEightyFivePercent, true,
-     ShotEventArgs::kOwnPosition, ShotEventArgs::kNothing, true, &World::PlayerOneOut},
-    // Player 2: W, S, A, D, F, G.  Its hits are not reported to the hook.
-    {102, 103, 119, 115, 97, 100, true, -80, KnockBack::kHalf, false, ShotEventArgs::kBothShips,
-     ShotEventArgs::kBothShips, false, &World::PlayerTwoOut},
+    {
+        // Player 1: arrows, Space, right Alt; enters bottom left.
+        .gunKey = 32,
+        .missileKey = 307,
+        .upKey = 273,
+        .downKey = 274,
+        .leftKey = 276,
+        .rightKey = 275,
+        .entersOnRight = false,
+        .entryVx = 80,
+        .knockBack = KnockBack::kEightyFivePercent,
+        .raisesHitEvent = true,
+        .gunEventArgs = ShotEventArgs::kOwnPosition,
+        .missileEventArgs = ShotEventArgs::kNothing,
+        .lastShipEndsGame = true,
+        .outFlag = &World::PlayerOneOut,
+    },
+    {
+        // Player 2: W, S, A, D, F, G; enters bottom right.  Being struck is
+        // not reported to the hook, and losing the last ship leaves the game
+        // running for player 1.
+        .gunKey = 102,
+        .missileKey = 103,
+        .upKey = 119,
+        .downKey = 115,
+        .leftKey = 97,
+        .rightKey = 100,
+        .entersOnRight = true,
+        .entryVx = -80,
+        .knockBack = KnockBack::kHalf,
+        .raisesHitEvent = false,
+        .gunEventArgs = ShotEventArgs::kBothShips,
+        .missileEventArgs = ShotEventArgs::kBothShips,
+        .lastShipEndsGame = false,
+        .outFlag = &World::PlayerTwoOut,
+    },
 }};
 
 constexpr std::int32_t kGunStyle = 1;
