@@ -1,0 +1,14 @@
+// What one invocation of the benchmark is asked to do.
+#pragma once
+
+#include <string>
+
+struct BenchOptions {
+    std::string gameDir;       // the build's game directory: novawing, config.cfg, data/
+    std::string jsonPath;      // --json FILE; empty for none
+    long frames = 10000;       // frames per timed run of the busy scene
+    long consoleFrames = 2000; // frames of trace replayed per terminal size
+    double playSeconds = 20;   // the whole game's measured play window
+    bool inProcess = true;     // frame, console and start-up figures
+    bool wholeGame = true;     // the real game under Xvfb, if it can be run
+};

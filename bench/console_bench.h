@@ -1,0 +1,13 @@
+// The cost of the console trace on a real terminal.
+#pragma once
+
+#include "bench/bench_options.h"
+#include "bench/frame_bench.h"
+#include "bench/report.h"
+
+#include <vector>
+
+// Replays the captured trace of a loop iteration through the real curses
+// console on pseudo-terminals of 80 x 24 and 200 x 60.
+bool RunConsoleBench(const BenchOptions& options, const std::vector<TracePiece>& trace,
+                     Report& report);

@@ -1,0 +1,127 @@
+// novawing-bench: the cost of the game on this machine.
+//
+//   novawing-bench [--json FILE] [--frames N] [--console-frames N]
+//                  [--play-seconds S] [--game | --no-game]
+//
+// Without options it measures one frame of play, the console trace, start-up
+// in-process, and (when Xvfb and xdotool are there) the whole game from
+// outside, and prints a table.  It finds the game in the build's game/
+// directory, or where NOVAWING_GAME_DIR says.
+#include "bench/bench_options.h"
+#include "bench/console_bench.h"
+#include "bench/frame_bench.h"
+#include "bench/machine.h"
+#include "bench/report.h"
+#include "bench/startup_bench.h"
+#include "bench/whole_game.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+void Usage(std::FILE* out) {
+    std::fprintf(out, "usage: novawing-bench [--json FILE] [--frames N] [--console-frames N]\n"
+                      "                      [--play-seconds S] [--game | --no-game]\n"
+                      "  --game     only the whole game under Xvfb\n"
+                      "  --no-game  only the in-process figures\n");
+}
+
+bool ParseArguments(int argc, char** argv, BenchOptions& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&](const char* name) -> const char* {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "novawing-bench: %s needs a value\n", name);
+                return nullptr;
+            }
+            return argv[++i];
+        };
+        if (arg == "--json") {
+            const char* v = value("--json");
+            if (!v) return false;
+            options.jsonPath = v;
+        } else if (arg == "--frames" || arg == "--console-frames") {
+            const char* v = value(arg.c_str());
+            if (!v) return false;
+            long n = std::strtol(v, nullptr, 10);
+            if (n < 1) {
+                std::fprintf(stderr, "novawing-bench: %s wants a positive count\n", arg.c_str());
+                return false;
+            }
+            (arg == "--frames" ? options.frames : options.consoleFrames) = n;
+        } else if (arg == "--play-seconds") {
+            const char* v = value("--play-seconds");
+            if (!v) return false;
+            options.playSeconds = std::strtod(v, nullptr);
+            if (!(options.playSeconds >= 1.0)) {
+                std::fprintf(stderr, "novawing-bench: --play-seconds wants at least 1\n");
+                return false;
+            }
+        } else if (arg == "--game") {
+            options.inProcess = false;
+            options.wholeGame = true;
+        } else if (arg == "--no-game") {
+            options.wholeGame = false;
+        } else if (arg == "--help" || arg == "-h") {
+            Usage(stdout);
+            std::exit(0);
+        } else {
+            std::fprintf(stderr, "novawing-bench: unknown option %s\n", arg.c_str());
+            Usage(stderr);
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    BenchOptions options;
+    const char* dir = std::getenv("NOVAWING_GAME_DIR");
+    options.gameDir = dir && *dir ? dir : NOVAWING_BENCH_GAME_DIR;
+    if (!ParseArguments(argc, argv, options)) return 2;
+
+    // The game reads config.cfg and data/ from its working directory.
+    if (chdir(options.gameDir.c_str()) != 0) {
+        std::fprintf(stderr, "novawing-bench: cannot enter the game directory %s: %s\n",
+                     options.gameDir.c_str(), std::strerror(errno));
+        return 1;
+    }
+
+    Report report;
+    report.machine = DescribeMachine();
+    bool ran = true;
+    if (options.inProcess) {
+        std::vector<TracePiece> trace;
+        std::fprintf(stderr, "novawing-bench: frame work, %ld frames twice...\n", options.frames);
+        ran = RunFrameBench(options, report, trace) && ran;
+        std::fprintf(stderr, "novawing-bench: console on pseudo-terminals...\n");
+        ran = RunConsoleBench(options, trace, report) && ran;
+        std::fprintf(stderr, "novawing-bench: start-up in-process...\n");
+        ran = RunStartupBench(options, report) && ran;
+    }
+    if (options.wholeGame) {
+        std::string missing;
+        if (WholeGameToolsPresent(missing)) {
+            std::fprintf(stderr, "novawing-bench: the whole game under Xvfb, %.0f s of play...\n",
+                         options.playSeconds);
+            ran = RunWholeGameBench(options, report) && ran;
+        } else {
+            report.Note("whole game skipped: not found: " + missing);
+        }
+    }
+
+    PrintTable(report, stdout);
+    if (!options.jsonPath.empty() && !WriteJson(report, options.jsonPath)) {
+        std::fprintf(stderr, "novawing-bench: cannot write %s\n", options.jsonPath.c_str());
+        return 1;
+    }
+    return ran ? 0 : 1;
+}

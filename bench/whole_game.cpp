@@ -1,0 +1,523 @@
+#include "bench/whole_game.h"
+
+#include "bench/stats.h"
+#include "bench/x_display.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <initializer_list>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Steady = std::chrono::steady_clock;
+
+constexpr int kWidth = 640; // the mode config.cfg asks for
+constexpr int kHeight = 480;
+constexpr double kSettleSeconds = 1.5; // after the join, before the window opens
+
+void SleepMs(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+double Seconds(Steady::time_point from, Steady::time_point to) {
+    return std::chrono::duration<double>(to - from).count();
+}
+
+std::string FindOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::stringstream dirs(path ? path : "/usr/bin:/bin");
+    std::string dir;
+    while (std::getline(dirs, dir, ':')) {
+        std::string candidate = (dir.empty() ? "." : dir) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    }
+    return "";
+}
+
+// The environment for the programs started here: ours, with the display and
+// terminal set and nothing that would choose another video driver or size.
+std::vector<std::string> ChildEnvironment(const std::string& display) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        std::string entry = *e;
+        for (const char* drop : {"DISPLAY=", "TERM=", "SDL_VIDEODRIVER=", "LINES=", "COLUMNS="})
+            if (entry.rfind(drop, 0) == 0) entry.clear();
+        if (!entry.empty()) env.push_back(entry);
+    }
+    env.push_back("DISPLAY=" + display);
+    env.push_back("TERM=xterm");
+    return env;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& strings) {
+    std::vector<char*> out;
+    for (std::string& s : strings)
+        out.push_back(s.data());
+    out.push_back(nullptr);
+    return out;
+}
+
+// An X server of our own on a display number it picks itself.
+struct Xvfb {
+    pid_t pid = -1;
+    std::string display;
+
+    bool Start(const std::string& binary, std::string& error) {
+        int fds[2];
+        if (pipe(fds) != 0) return false;
+        std::string fd = std::to_string(fds[1]);
+        std::vector<std::string> args = {
+            binary,      "-displayfd",
+            fd,          "-screen",
+            "0",         std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x24",
+            "-nolisten", "tcp",
+            "-br",       "-noreset"};
+        std::vector<char*> argv = Pointers(args);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        int rc = posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]);
+        if (rc != 0) {
+            close(fds[0]);
+            error = "cannot start Xvfb";
+            return false;
+        }
+        // Xvfb writes its display number to the pipe once it takes clients.
+        std::string number;
+        pollfd p{fds[0], POLLIN, 0};
+        while (poll(&p, 1, 10000) > 0) {
+            char c = 0;
+            if (read(fds[0], &c, 1) != 1 || c == '\n') break;
+            number += c;
+        }
+        close(fds[0]);
+        if (number.empty()) {
+            error = "Xvfb did not report a display";
+            Stop();
+            return false;
+        }
+        display = ":" + number;
+        return true;
+    }
+    void Stop() {
+        if (pid <= 0) return;
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+        pid = -1;
+    }
+};
+
+// Runs xdotool with the given words and waits for it.
+bool Xdotool(const std::string& binary, std::vector<std::string>& env,
+             std::initializer_list<std::string> words) {
+    std::vector<std::string> args = {binary};
+    args.insert(args.end(), words);
+    std::vector<char*> argv = Pointers(args);
+    std::vector<char*> envp = Pointers(env);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, binary.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0)
+        return false;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Reads the game's terminal and timestamps the trace lines that matter.
+class PtyWatch {
+  public:
+    PtyWatch(int master, Steady::time_point launch) : master_(master), launch_(launch) {}
+    void Start() {
+        thread_ = std::thread([this] { Run(); });
+    }
+    void Join() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+
+    double MenuAt() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return menuAt_;
+    }
+    double LoopAt() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return loopAt_;
+    }
+    std::vector<double> Flips() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return flips_;
+    }
+    long PlayerTwoDrawn() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return playerTwoDrawn_;
+    }
+    std::uint64_t Bytes() const { return bytes_; }
+
+  private:
+    void Run() {
+        std::string tail;
+        char buffer[65536];
+        while (!stop_) {
+            pollfd p{master_, POLLIN, 0};
+            if (poll(&p, 1, 50) <= 0) continue;
+            ssize_t got = read(master_, buffer, sizeof buffer);
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) break; // the game has gone and closed its terminal
+            const double at = Seconds(launch_, Steady::now());
+            bytes_ += static_cast<std::uint64_t>(got);
+            std::string text = tail + std::string(buffer, static_cast<std::size_t>(got));
+            std::lock_guard<std::mutex> lock(mutex_);
+            Scan(text, tail.size(), "PageFlip", at, [this](double t) { flips_.push_back(t); });
+            Scan(text, tail.size(), "RenderPlayerTwosShip", at,
+                 [this](double) { ++playerTwoDrawn_; });
+            Scan(text, tail.size(), "starting menu", at, [this](double t) {
+                if (menuAt_ < 0) menuAt_ = t;
+            });
+            Scan(text, tail.size(), "Game loop begins", at, [this](double t) {
+                if (loopAt_ < 0) loopAt_ = t;
+            });
+            // Enough of the end to find a word split across two reads.
+            tail = text.substr(text.size() > 24 ? text.size() - 24 : 0);
+        }
+    }
+    // Counts the matches that end in the new part of `text` (past `old`).
+    template <typename Found>
+    static void Scan(const std::string& text, std::size_t old, const char* word, double at,
+                     Found found) {
+        const std::size_t n = std::strlen(word);
+        for (std::size_t pos = text.find(word); pos != std::string::npos;
+             pos = text.find(word, pos + 1))
+            if (pos + n > old) found(at);
+    }
+
+    int master_;
+    Steady::time_point launch_;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<std::uint64_t> bytes_{0};
+    std::mutex mutex_;
+    std::vector<double> flips_;
+    long playerTwoDrawn_ = 0;
+    double menuAt_ = -1;
+    double loopAt_ = -1;
+};
+
+// CPU time of a process so far, in seconds: utime + stime of /proc/PID/stat.
+double ProcessCpuSeconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    std::size_t close = all.rfind(')');
+    if (close == std::string::npos) return -1;
+    std::istringstream fields(all.substr(close + 2));
+    std::vector<std::string> f;
+    std::string word;
+    while (fields >> word)
+        f.push_back(word);
+    if (f.size() < 13) return -1;
+    // After the name: state is field 3, utime 14 and stime 15.
+    const double ticks = static_cast<double>(sysconf(_SC_CLK_TCK));
+    return (std::stod(f[11]) + std::stod(f[12])) / ticks;
+}
+
+// The same from the scheduler's nanosecond counts, summed over the threads.
+double ProcessCpuSecondsFine(pid_t pid) {
+    const std::string dir = "/proc/" + std::to_string(pid) + "/task";
+    DIR* tasks = opendir(dir.c_str());
+    if (!tasks) return -1;
+    double total = 0;
+    while (dirent* entry = readdir(tasks)) {
+        if (entry->d_name[0] == '.') continue;
+        std::ifstream schedstat(dir + "/" + entry->d_name + "/schedstat");
+        double ns = 0;
+        if (schedstat >> ns) total += ns / 1e9;
+    }
+    closedir(tasks);
+    return total;
+}
+
+double PeakResidentMb(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) != 0) continue;
+        return std::stod(line.substr(6)) / 1024.0;
+    }
+    return -1;
+}
+
+// Waits until the menu's picture changes: the flip of the next pass, whose
+// cursor has stepped to its next phase or moved.
+bool WaitMenuFlip(XProbe& probe, std::uint64_t& last, int timeoutMs) {
+    const Steady::time_point until = Steady::now() + std::chrono::milliseconds(timeoutMs);
+    while (Steady::now() < until) {
+        // The column of the four cursor spots, beside the item labels.
+        std::uint64_t now = probe.RegionHash(330, 180, 260, 240);
+        if (now != last) {
+            last = now;
+            return true;
+        }
+        SleepMs(3);
+    }
+    return false;
+}
+
+struct GameRun {
+    pid_t pid = -1;
+    int master = -1;
+    bool Reap(int timeoutMs, int& status) {
+        for (int waited = 0; waited < timeoutMs; waited += 10) {
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pid = -1;
+                return true;
+            }
+            SleepMs(10);
+        }
+        return false;
+    }
+    void Kill() {
+        if (pid <= 0) return;
+        kill(pid, SIGTERM);
+        int status = 0;
+        if (!Reap(2000, status)) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+        }
+        pid = -1;
+    }
+};
+
+} // namespace
+
+bool WholeGameToolsPresent(std::string& missing) {
+    missing.clear();
+    for (const char* tool : {"Xvfb", "xdotool"})
+        if (FindOnPath(tool).empty()) missing += std::string(missing.empty() ? "" : ", ") + tool;
+    if (!XProbe::Available())
+        missing += std::string(missing.empty() ? "" : ", ") + "Xlib at build time";
+    return missing.empty();
+}
+
+bool RunWholeGameBench(const BenchOptions& options, Report& report) {
+    const std::string binary = options.gameDir + "/novawing";
+    if (access(binary.c_str(), X_OK) != 0) {
+        report.Note("whole game skipped: no game at " + binary);
+        return false;
+    }
+    const std::string xdotool = FindOnPath("xdotool");
+    Xvfb server;
+    std::string error;
+    if (!server.Start(FindOnPath("Xvfb"), error)) {
+        report.Note("whole game skipped: " + error);
+        return false;
+    }
+    std::vector<std::string> env = ChildEnvironment(server.display);
+    std::vector<char*> envp = Pointers(env);
+
+    // The console on an 80 x 24 pseudo-terminal, as in a default terminal window.
+    winsize size{};
+    size.ws_col = 80;
+    size.ws_row = 24;
+    GameRun game;
+    const Steady::time_point launch = Steady::now();
+    game.pid = forkpty(&game.master, nullptr, nullptr, &size);
+    if (game.pid == 0) {
+        if (chdir(options.gameDir.c_str()) != 0) _exit(126);
+        char* argv[] = {const_cast<char*>("novawing"), nullptr};
+        execve(binary.c_str(), argv, envp.data());
+        _exit(127);
+    }
+    if (game.pid < 0) {
+        server.Stop();
+        report.Note("whole game skipped: forkpty failed");
+        return false;
+    }
+    PtyWatch watch(game.master, launch);
+    watch.Start();
+
+    auto fail = [&](const std::string& why) {
+        game.Kill();
+        watch.Join();
+        close(game.master);
+        server.Stop();
+        report.Note("whole game stopped: " + why);
+        return false;
+    };
+
+    // Start-up seen from outside: the "starting menu" line on the terminal,
+    // and the first title picture on the display.
+    XProbe probe;
+    double titleAt = -1;
+    for (int tries = 0; tries < 2000 && titleAt < 0; ++tries) {
+        if (!probe.FindWindow(kWidth, kHeight)) {
+            if (tries == 0) probe.Open(server.display);
+            SleepMs(2);
+            continue;
+        }
+        if (probe.AnyLit())
+            titleAt = Seconds(launch, Steady::now());
+        else
+            SleepMs(2);
+    }
+    const double menuAt = watch.MenuAt();
+    if (titleAt < 0 || menuAt < 0) return fail("the title screen did not appear");
+
+    // The menu: Down, Space (two players), Up, Space (Start), each held for
+    // exactly one menu pass: pressed just after a pass has flipped and let go
+    // as soon as the next one has.
+    std::uint64_t picture = probe.RegionHash(330, 180, 260, 240);
+    WaitMenuFlip(probe, picture, 700);
+    for (const char* key : {"Down", "space", "Up", "space"}) {
+        SleepMs(30);
+        Xdotool(xdotool, env, {"keydown", key});
+        bool flipped = WaitMenuFlip(probe, picture, 1000);
+        Xdotool(xdotool, env, {"keyup", key});
+        if (!flipped) return fail(std::string("the menu did not answer ") + key);
+    }
+    for (int waited = 0; waited < 3000 && watch.LoopAt() < 0; waited += 10)
+        SleepMs(10);
+    if (watch.LoopAt() < 0) return fail("the menu did not start the game");
+
+    // Player 2 in, should the menu have left one player: the 2 key held
+    // over a few frames (pressing it with two players does nothing).
+    Xdotool(xdotool, env, {"keydown", "2"});
+    SleepMs(200);
+    Xdotool(xdotool, env, {"keyup", "2"});
+
+    // Both players fire guns and missiles throughout and weave: one way for
+    // half a second, let go, the other way, let go.
+    Xdotool(xdotool, env, {"keydown", "space", "Alt_R", "f", "g"});
+    const Steady::time_point playStart = Steady::now();
+    const double settle = kSettleSeconds;
+    double windowStart = -1, windowEnd = -1;
+    double cpuStart = 0, cpuEnd = 0, fineStart = 0, fineEnd = 0, serverStart = 0, serverEnd = 0;
+    double peakMb = -1;
+    long twoDrawnStart = 0, twoDrawnEnd = 0;
+    static const char* const kPhases[4][2] = {
+        {"Left Up d w", ""}, {"", "Left Up d w"}, {"Right Down a s", ""}, {"", "Right Down a s"}};
+    for (int step = 0;; ++step) {
+        const double elapsed = Seconds(playStart, Steady::now());
+        if (windowStart < 0 && elapsed >= settle) {
+            windowStart = Seconds(launch, Steady::now());
+            cpuStart = ProcessCpuSeconds(game.pid);
+            fineStart = ProcessCpuSecondsFine(game.pid);
+            serverStart = ProcessCpuSeconds(server.pid);
+            twoDrawnStart = watch.PlayerTwoDrawn();
+        }
+        if (windowStart >= 0 && elapsed >= settle + options.playSeconds) {
+            windowEnd = Seconds(launch, Steady::now());
+            cpuEnd = ProcessCpuSeconds(game.pid);
+            fineEnd = ProcessCpuSecondsFine(game.pid);
+            serverEnd = ProcessCpuSeconds(server.pid);
+            peakMb = PeakResidentMb(game.pid);
+            twoDrawnEnd = watch.PlayerTwoDrawn();
+            break;
+        }
+        // One xdotool run per change: "keyup ..." or "keydown ...".
+        const char* down = kPhases[step % 4][0];
+        const char* up = kPhases[step % 4][1];
+        std::istringstream keys(*down ? down : up);
+        std::vector<std::string> args = {xdotool, *down ? "keydown" : "keyup"};
+        for (std::string key; keys >> key;)
+            args.push_back(key);
+        std::vector<char*> argv = Pointers(args);
+        pid_t pid = -1;
+        if (posix_spawn(&pid, xdotool.c_str(), nullptr, nullptr, argv.data(), envp.data()) == 0)
+            waitpid(pid, nullptr, 0);
+        if (waitpid(game.pid, nullptr, WNOHANG) == game.pid) {
+            game.pid = -1;
+            return fail("the game ended during play");
+        }
+        SleepMs(500);
+    }
+
+    Xdotool(
+        xdotool, env,
+        {"keyup", "space", "Alt_R", "f", "g", "Left", "Right", "Up", "Down", "a", "d", "w", "s"});
+    Xdotool(xdotool, env, {"keydown", "Escape"});
+    int status = -1;
+    const bool ended = game.Reap(3000, status);
+    Xdotool(xdotool, env, {"keyup", "Escape"});
+    if (!ended) return fail("Escape did not end the game");
+    watch.Join();
+    close(game.master);
+    server.Stop();
+
+    // Frames whose flip line arrived inside the window.
+    std::vector<double> flips;
+    for (double t : watch.Flips())
+        if (t >= windowStart && t <= windowEnd) flips.push_back(t);
+    if (flips.size() < 10) {
+        report.Note("whole game: too few frames seen in the play window");
+        return false;
+    }
+    std::vector<double> intervals;
+    for (std::size_t i = 1; i < flips.size(); ++i)
+        intervals.push_back((flips[i] - flips[i - 1]) * 1000.0);
+    const Summary gaps = Summarise(intervals);
+    const double fps = static_cast<double>(flips.size() - 1) / (flips.back() - flips.front());
+    const double seconds = windowEnd - windowStart;
+    const double cpu = (cpuEnd - cpuStart) / seconds * 100.0;
+    const double fine = (fineEnd - fineStart) / seconds * 100.0;
+    const double serverCpu = (serverEnd - serverStart) / seconds * 100.0;
+    const bool twoPlayers = twoDrawnEnd - twoDrawnStart >= static_cast<long>(flips.size()) - 2;
+
+    report.AddWithGoal("game_cpu_percent", cpu, "%", "whole game: CPU of one core (stat)", "<= 5 %",
+                       cpu <= 5.0, 2);
+    report.Add("game_cpu_percent_schedstat", fine, "%", "  the same from schedstat", 2);
+    report.AddWithGoal("game_fps", fps, "fps", "whole game: frame rate", "29.5 .. 30.3 fps",
+                       fps >= 29.5 && fps <= 30.3, 2);
+    report.AddWithGoal("game_frame_interval_p99_ms", gaps.p99, "ms",
+                       "whole game: frame interval, 99th pct", "<= 36 ms", gaps.p99 <= 36.0, 1);
+    report.Add("game_frame_interval_median_ms", gaps.median, "ms", "  frame interval, median", 2);
+    report.Add("game_frame_interval_max_ms", gaps.max, "ms", "  frame interval, maximum", 1);
+    report.AddWithGoal("game_peak_rss_mb", peakMb, "MB", "whole game: peak resident (VmHWM)",
+                       "<= 48 MB", peakMb >= 0 && peakMb <= 48.0, 1);
+    report.Add("game_play_seconds", seconds, "s", "whole game: play window", 1);
+    report.Add("game_console_bytes_per_s", static_cast<double>(watch.Bytes()) / windowEnd, "B/s",
+               "  console bytes per second (whole run)", 0);
+    report.Add("xvfb_cpu_percent", serverCpu, "%", "  Xvfb's CPU meanwhile (not the game's)", 2);
+    report.Add("startup_launch_to_menu_ms", menuAt * 1000.0, "ms",
+               "start-up: launch to \"starting menu\"", 1);
+    report.AddWithGoal("startup_launch_to_title_ms", titleAt * 1000.0, "ms",
+                       "start-up: launch to title on display", "<= 300 ms",
+                       titleAt * 1000.0 <= 300.0, 1);
+    report.Note("whole game: novawing under Xvfb " + server.display +
+                " (640x480x24), console on "
+                "an 80x24 pseudo-terminal (TERM=xterm), keys by xdotool; menu Down, Space, Up, "
+                "Space; " +
+                std::string(twoPlayers ? "two players" : "NOT two players") +
+                " played; the window opens " + std::to_string(settle).substr(0, 3) +
+                " s after the join; frames counted from \"PageFlip\" lines as they arrive on the "
+                "terminal; exit status " +
+                std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1));
+    report.Note("start-up from outside: launch (fork) to the first non-black picture of the "
+                "game window, which includes the title menu's own 250 ms pass delay before its "
+                "first flip");
+    return true;
+}

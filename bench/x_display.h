@@ -1,0 +1,31 @@
+// A look at the X display the game draws on: where its window is and what it
+// shows.  Lets the whole-game run see the title screen appear and follow the
+// title menu's passes.  Without Xlib at build time every look fails.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class XProbe {
+  public:
+    XProbe() = default;
+    ~XProbe();
+    XProbe(const XProbe&) = delete;
+    XProbe& operator=(const XProbe&) = delete;
+
+    static bool Available(); // built with Xlib
+
+    bool Open(const std::string& display);
+    // Finds a mapped window of the given size; remembers where it lies.
+    bool FindWindow(int width, int height);
+    // Whether any pixel of the window found is not black.
+    bool AnyLit();
+    // A hash of the pixels of a rectangle of the window (window coordinates).
+    std::uint64_t RegionHash(int x, int y, int w, int h);
+
+  private:
+    void* display_ = nullptr;
+    unsigned long root_ = 0;
+    int x_ = 0, y_ = 0, w_ = 0, h_ = 0;
+    bool found_ = false;
+};
