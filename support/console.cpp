@@ -1,6 +1,7 @@
 #include "support/console.h"
 
 #include <curses.h>
+#include <term.h>
 
 #include <algorithm>
 #include <atomic>
@@ -52,6 +53,13 @@ void SetExtendedRounding() {
     std::fesetround(FE_TONEAREST);
 }
 
+// Whether the terminal curses just opened can move its cursor to any cell,
+// which the scrolling trace depends on.
+bool CanAddressCursor() {
+    const char* move = tigetstr(const_cast<char*>("cup"));
+    return move != nullptr && move != reinterpret_cast<const char*>(-1);
+}
+
 void SetUpColourPairs() {
     if (!has_colors() || start_color() != OK || COLOR_PAIRS < 64) return;
     // Foreground from the low three bits of the pair number, background from
@@ -77,7 +85,7 @@ void ScrollRegion(int top, int bottom, int k) {
         wmove(region, row, 0);
         wclrtoeol(region);
     }
-    refresh();
+    wnoutrefresh(stdscr);
     delwin(region);
 }
 
@@ -205,6 +213,13 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     const char* term = std::getenv("TERM");
     SCREEN* screen = nullptr;
     if (in && isatty(fileno(out)) && term && *term) screen = newterm(nullptr, out, in);
+    if (screen && !CanAddressCursor()) {
+        // A terminal that cannot place its cursor (TERM=dumb, an editor's
+        // shell buffer) would get every line as a screenful of filler.
+        endwin();
+        delscreen(screen);
+        screen = nullptr;
+    }
     if (!screen) {
         console.plain = true;
         console.plainOut = out;

@@ -1,0 +1,530 @@
+#include "support/console.h"
+
+#include <gtest/gtest.h>
+
+#include <curses.h>
+#include <term.h>
+
+#include <cfenv>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <pty.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+#if __has_include(<fpu_control.h>)
+#include <fpu_control.h>
+#endif
+
+namespace {
+
+using Piece = std::pair<std::string, int>;
+
+// Collects what the print operations hand to the output routine.
+struct Capture {
+    std::vector<Piece> pieces;
+    OutputRoutine Routine() {
+        return [this](std::string_view text, int flags) { pieces.emplace_back(text, flags); };
+    }
+};
+
+// A real pseudo-terminal of a given size; the test reads what the game
+// writes to it from the master side.
+class Pty {
+  public:
+    explicit Pty(int rows = 24, int cols = 80) {
+        winsize size{};
+        size.ws_row = static_cast<unsigned short>(rows);
+        size.ws_col = static_cast<unsigned short>(cols);
+        openpty(&master, &slave, nullptr, nullptr, &size);
+        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+        out = fdopen(dup(slave), "w");
+        in = fdopen(dup(slave), "r");
+    }
+    ~Pty() {
+        std::fclose(out);
+        std::fclose(in);
+        close(slave);
+        close(master);
+    }
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+
+    // Everything written to the terminal since the last call.
+    std::string Take() {
+        std::string bytes;
+        char chunk[4096];
+        ssize_t n = 0;
+        while ((n = read(master, chunk, sizeof chunk)) > 0)
+            bytes.append(chunk, static_cast<std::size_t>(n));
+        return bytes;
+    }
+
+    int master = -1;
+    int slave = -1;
+    std::FILE* out = nullptr;
+    std::FILE* in = nullptr;
+};
+
+void UseTerminal(const char* term) {
+    if (term)
+        setenv("TERM", term, 1);
+    else
+        unsetenv("TERM");
+    // The size must come from the pseudo-terminal itself.
+    unsetenv("LINES");
+    unsetenv("COLUMNS");
+}
+
+// One row of a curses window without its trailing blanks, leaving the
+// window's cursor where it was.
+std::string Row(WINDOW* window, int row) {
+    int y = 0;
+    int x = 0;
+    getyx(window, y, x);
+    char cells[512] = {};
+    mvwinnstr(window, row, 0, cells, getmaxx(window));
+    wmove(window, y, x);
+    std::string text(cells);
+    while (!text.empty() && text.back() == ' ')
+        text.pop_back();
+    return text;
+}
+
+std::string Numbered(int n) {
+    return "trace line " + std::to_string(n);
+}
+
+bool Contains(const std::string& bytes, const std::string& part) {
+    return bytes.find(part) != std::string::npos;
+}
+
+// Runs body in a child process and returns its wait status.
+template <typename Body>
+int InChild(Body body) {
+    std::fflush(nullptr); // nothing buffered gets written twice
+    pid_t pid = fork();
+    if (pid == 0) {
+        body();
+        _exit(99);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return status;
+}
+
+} // namespace
+
+TEST(ConsolePrint, FlagsChooseLineEndZoneOrNothing) {
+    Console console;
+    Capture capture;
+    SetOutputRoutine(console, capture.Routine());
+
+    PrintInt(console, 5, 0);
+    PrintInt(console, -5, 0);
+    PrintInt(console, 5, kPrintZone);
+    PrintInt(console, 5, kPrintLineEnd);
+    PrintInt(console, -5, kPrintLineEnd | kPrintZone);
+    PrintInt(console, INT_MIN, kPrintZone);
+    PrintInt(console, INT_MAX, 0);
+    PrintText(console, "abc", 0);
+    PrintText(console, "abc", kPrintLineEnd);
+    PrintText(console, "abc", kPrintZone);
+    PrintText(console, "abc", kPrintLineEnd | kPrintZone);
+    PrintText(console, "fifteen chars!!", kPrintZone);
+    PrintText(console, "", kPrintLineEnd);
+    PrintText(console, "", kPrintZone);
+    PrintLine(console, "initilizing sdl");
+
+    std::vector<Piece> expected = {
+        {" 5", 0},
+        {"-5", 0},
+        {" 5            ", kPrintZone},
+        {" 5\n", kPrintLineEnd},
+        {"-5\n", kPrintLineEnd | kPrintZone},
+        {"-2147483648   ", kPrintZone},
+        {" 2147483647", 0},
+        {"abc", 0},
+        {"abc\n", kPrintLineEnd},
+        {"abc           ", kPrintZone},
+        {"abc\n", kPrintLineEnd | kPrintZone},
+        {"fifteen chars!!", kPrintZone},
+        {"\n", kPrintLineEnd},
+        {"              ", kPrintZone},
+        {"initilizing sdl\n", kPrintLineEnd},
+    };
+    EXPECT_EQ(capture.pieces, expected);
+}
+
+TEST(ConsolePrint, LongTextsGoOutInPiecesWithTheFlagsOnTheLast) {
+    Console console;
+    Capture capture;
+    SetOutputRoutine(console, capture.Routine());
+
+    std::string text;
+    for (int i = 0; i < 4501; ++i)
+        text += static_cast<char>('a' + i % 26);
+    PrintText(console, text, kPrintLineEnd);
+    ASSERT_EQ(capture.pieces.size(), 3u);
+    EXPECT_EQ(capture.pieces[0], Piece(text.substr(0, 2000), 0));
+    EXPECT_EQ(capture.pieces[1], Piece(text.substr(2000, 2000), 0));
+    EXPECT_EQ(capture.pieces[2], Piece(text.substr(4000) + "\n", kPrintLineEnd));
+
+    capture.pieces.clear();
+    PrintText(console, std::string(2000, 'x'), kPrintZone);
+    EXPECT_EQ(capture.pieces, (std::vector<Piece>{{std::string(2000, 'x'), kPrintZone}}));
+
+    capture.pieces.clear();
+    PrintText(console, std::string(2001, 'y'), kPrintZone);
+    EXPECT_EQ(capture.pieces,
+              (std::vector<Piece>{{std::string(2000, 'y'), 0}, {"y             ", kPrintZone}}));
+}
+
+TEST(ConsolePrint, OutputRoutineIsReplaceable) {
+    Console console;
+    Capture first;
+    Capture second;
+    EXPECT_FALSE(SetOutputRoutine(console, first.Routine())); // was the screen writer
+    OutputRoutine previous = SetOutputRoutine(console, second.Routine());
+    ASSERT_TRUE(previous);
+    PrintLine(console, "to second");
+    previous("to first", 0);
+    OutputRoutine back = SetOutputRoutine(console, previous);
+    PrintLine(console, "first again");
+    EXPECT_EQ(first.pieces, (std::vector<Piece>{{"to first", 0}, {"first again\n", 1}}));
+    EXPECT_EQ(second.pieces, (std::vector<Piece>{{"to second\n", 1}}));
+    ASSERT_TRUE(back);
+
+    // Back to the default writer: a console that was never started shows
+    // nothing and does not touch curses.
+    SetOutputRoutine(console, nullptr);
+    PrintLine(console, "nowhere");
+    PrintInt(console, 7, kPrintZone);
+    EXPECT_FALSE(console.cursesActive);
+    RestoreTerminal(console);
+}
+
+TEST(ConsolePlain, NoUsableTerminalMeansPlainLines) {
+    // A pipe.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    std::FILE* pipeOut = fdopen(ends[1], "w");
+    {
+        Console console;
+        StartConsole(console, pipeOut, stdin);
+        EXPECT_TRUE(console.plain);
+        EXPECT_FALSE(console.cursesActive);
+        PrintLine(console, "initilizing sdl");
+        PrintText(console, "a", kPrintZone);
+        PrintInt(console, 5, kPrintLineEnd);
+        RestoreTerminal(console);
+        RestoreTerminal(console);
+    }
+    std::fclose(pipeOut);
+    char got[256] = {};
+    ssize_t n = read(ends[0], got, sizeof got - 1);
+    close(ends[0]);
+    EXPECT_EQ(std::string(got, n > 0 ? static_cast<std::size_t>(n) : 0),
+              "initilizing sdl\na              5\n");
+
+    // A regular file.
+    std::FILE* file = std::tmpfile();
+    {
+        Console console;
+        StartConsole(console, file, stdin);
+        EXPECT_TRUE(console.plain);
+        PrintLine(console, "Loading Bitmaps");
+        RestoreTerminal(console);
+    }
+    std::rewind(file);
+    char line[64] = {};
+    std::size_t length = std::fread(line, 1, sizeof line - 1, file);
+    std::fclose(file);
+    EXPECT_EQ(std::string(line, length), "Loading Bitmaps\n");
+
+    // A terminal, but no TERM, an unknown one, or one that cannot move its
+    // cursor: plain lines there too, and no escape sequences at all.
+    for (const char* term : {static_cast<const char*>(nullptr), "no-such-terminal", "dumb"}) {
+        Pty pty;
+        UseTerminal(term);
+        Console console;
+        StartConsole(console, pty.out, pty.in);
+        EXPECT_TRUE(console.plain) << (term ? term : "unset");
+        PrintLine(console, "starting menu");
+        RestoreTerminal(console);
+        std::string bytes = pty.Take();
+        EXPECT_TRUE(Contains(bytes, "starting menu")) << bytes;
+        EXPECT_FALSE(Contains(bytes, "\033")) << (term ? term : "unset");
+    }
+}
+
+TEST(ConsoleScreen, NewestLineOnTheSecondToLastRow) {
+    Pty pty;
+    UseTerminal("xterm");
+    Console console;
+    StartConsole(console, pty.out, pty.in);
+    ASSERT_TRUE(console.cursesActive);
+    ASSERT_EQ(LINES, 24);
+    ASSERT_EQ(COLS, 80);
+    EXPECT_TRUE(Contains(pty.Take(), "\033(U"));
+
+    // A fresh screen fills from the top without scrolling.
+    for (int n = 1; n <= 23; ++n)
+        PrintLine(console, Numbered(n));
+    EXPECT_EQ(console.regionTop, 1);
+    EXPECT_EQ(console.regionBottom, 24);
+    EXPECT_EQ(Row(stdscr, 0), Numbered(1));
+    EXPECT_EQ(Row(stdscr, 22), Numbered(23));
+    EXPECT_EQ(Row(stdscr, 23), "");
+    EXPECT_EQ(getcury(stdscr), 23);
+    EXPECT_EQ(getcurx(stdscr), 0);
+    pty.Take();
+
+    // The next line scrolls by one, and so does every line after it.
+    PrintLine(console, Numbered(24));
+    EXPECT_EQ(Row(stdscr, 0), Numbered(2));
+    EXPECT_EQ(Row(stdscr, 22), Numbered(24));
+    EXPECT_EQ(Row(stdscr, 23), "");
+    std::size_t bytes = 0;
+    for (int n = 25; n <= 64; ++n) {
+        PrintLine(console, Numbered(n));
+        bytes += pty.Take().size();
+    }
+    for (int row = 0; row <= 22; ++row) {
+        EXPECT_EQ(Row(stdscr, row), Numbered(42 + row));
+        // What curses has put on the terminal itself.
+        EXPECT_EQ(Row(curscr, row), Numbered(42 + row));
+    }
+    EXPECT_EQ(Row(stdscr, 23), "");
+    EXPECT_EQ(Row(curscr, 23), "");
+    // The terminal scrolls; the rows above are not sent again.
+    EXPECT_LT(bytes / 40, 64u);
+    RestoreTerminal(console);
+}
+
+TEST(ConsoleScreen, WrappingAndPartLines) {
+    Pty pty;
+    UseTerminal("xterm");
+    Console console;
+    StartConsole(console, pty.out, pty.in);
+    ASSERT_TRUE(console.cursesActive);
+
+    // Output without a line end leaves the cursor after it.
+    PrintText(console, "ab", 0);
+    PrintText(console, "cd", kPrintLineEnd);
+    PrintInt(console, 5, kPrintZone);
+    PrintInt(console, -12, kPrintLineEnd);
+    EXPECT_EQ(Row(stdscr, 0), "abcd");
+    EXPECT_EQ(Row(stdscr, 1), " 5            -12");
+    for (int n = 3; n <= 23; ++n)
+        PrintLine(console, Numbered(n));
+    EXPECT_EQ(getcury(stdscr), 23);
+
+    // A line of exactly 80 columns needs one extra line only.
+    std::string full(80, '=');
+    PrintLine(console, full);
+    EXPECT_EQ(Row(stdscr, 21), Numbered(23));
+    EXPECT_EQ(Row(stdscr, 22), full);
+    EXPECT_EQ(Row(stdscr, 23), "");
+
+    // A 100-column line wraps onto a second row: the screen scrolls by two.
+    std::string wide;
+    for (int i = 0; i < 100; ++i)
+        wide += static_cast<char>('0' + i % 10);
+    PrintLine(console, wide);
+    EXPECT_EQ(Row(stdscr, 20), full);
+    EXPECT_EQ(Row(stdscr, 21), wide.substr(0, 80));
+    EXPECT_EQ(Row(stdscr, 22), wide.substr(80));
+    EXPECT_EQ(Row(stdscr, 23), "");
+    EXPECT_EQ(Row(curscr, 22), wide.substr(80));
+
+    // Taller than the screen: starts on the top row, no crash.
+    PrintLine(console, std::string(3000, '#'));
+    EXPECT_EQ(Row(stdscr, 0), std::string(80, '#'));
+    PrintLine(console, "after");
+    PrintLine(console, "again");
+    EXPECT_EQ(Row(stdscr, 22), "again");
+    EXPECT_EQ(Row(stdscr, 23), "");
+    RestoreTerminal(console);
+}
+
+TEST(ConsoleScreen, ColourPairsFollowThePcColourMap) {
+    Pty pty;
+    UseTerminal("xterm");
+    Console console;
+    StartConsole(console, pty.out, pty.in);
+    ASSERT_TRUE(console.cursesActive);
+    ASSERT_GE(COLOR_PAIRS, 64);
+    const short map[8] = {COLOR_BLACK, COLOR_BLUE,    COLOR_GREEN,  COLOR_CYAN,
+                          COLOR_RED,   COLOR_MAGENTA, COLOR_YELLOW, COLOR_WHITE};
+    for (short pair = 1; pair < 64; ++pair) {
+        short fg = -1;
+        short bg = -1;
+        pair_content(pair, &fg, &bg);
+        EXPECT_EQ(fg, map[pair % 8]) << pair;
+        EXPECT_EQ(bg, map[pair / 8]) << pair;
+    }
+    RestoreTerminal(console);
+}
+
+TEST(ConsoleScreen, RestoreEndsCursesThenSendsTheStandardCharacterSet) {
+    Pty pty;
+    UseTerminal("xterm");
+    Console console;
+    StartConsole(console, pty.out, pty.in);
+    ASSERT_TRUE(console.cursesActive);
+    PrintLine(console, "Game loop begins");
+    std::string leaveScreen = tigetstr(const_cast<char*>("rmcup"));
+    pty.Take();
+
+    RestoreTerminal(console);
+    std::string bytes = pty.Take();
+    EXPECT_FALSE(console.cursesActive);
+    ASSERT_GE(bytes.size(), 3u);
+    EXPECT_EQ(bytes.substr(bytes.size() - 3), "\033(B");
+    EXPECT_TRUE(Contains(bytes, leaveScreen));
+
+    // Once restored, nothing more reaches the terminal.
+    RestoreTerminal(console);
+    PrintLine(console, "late line");
+    EXPECT_EQ(pty.Take(), "");
+
+    // The console can be started again on a terminal.
+    Pty again;
+    StartConsole(console, again.out, again.in);
+    EXPECT_TRUE(console.cursesActive);
+    PrintLine(console, "second start");
+    EXPECT_EQ(Row(stdscr, 0), "second start");
+    RestoreTerminal(console);
+    EXPECT_TRUE(Contains(again.Take(), "second start"));
+}
+
+TEST(ConsoleStart, FloatingPointIsExtendedAndRoundsToNearest) {
+#if defined(_FPU_GETCW) && defined(_FPU_EXTENDED) && defined(_FPU_RC_ZERO)
+    fpu_control_t saved;
+    _FPU_GETCW(saved);
+    fpu_control_t skewed = static_cast<fpu_control_t>((saved & ~(_FPU_EXTENDED | _FPU_RC_ZERO)) |
+                                                      _FPU_DOUBLE | _FPU_RC_ZERO);
+    _FPU_SETCW(skewed);
+#endif
+    std::fesetround(FE_UPWARD);
+
+    std::FILE* file = std::tmpfile();
+    Console console;
+    StartConsole(console, file, stdin);
+    EXPECT_EQ(std::fegetround(), FE_TONEAREST);
+#if defined(_FPU_GETCW) && defined(_FPU_EXTENDED) && defined(_FPU_RC_ZERO)
+    fpu_control_t word;
+    _FPU_GETCW(word);
+    EXPECT_EQ(word & _FPU_EXTENDED, _FPU_EXTENDED);
+    EXPECT_EQ(word & _FPU_RC_ZERO, _FPU_RC_NEAREST);
+    // 1 + 2^-60 only survives with a 64-bit mantissa.
+    volatile long double tiny = 0x1p-60L;
+    volatile long double sum = 1.0L + tiny;
+    EXPECT_NE(sum, 1.0L);
+    _FPU_SETCW(saved);
+#endif
+    RestoreTerminal(console);
+    std::fclose(file);
+}
+
+TEST(ConsoleExit, SignalsRestoreTheTerminalBeforeTheProcessDies) {
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        Pty pty;
+        int status = InChild([&] {
+            UseTerminal("xterm");
+            Console console;
+            StartConsole(console, pty.out, pty.in);
+            InstallTerminalRestore(console);
+            PrintLine(console, "Game loop begins");
+            kill(getpid(), sig);
+        });
+        bool diedOfIt = WIFSIGNALED(status) && WTERMSIG(status) == sig;
+        bool exitedWithIt = WIFEXITED(status) && WEXITSTATUS(status) == 128 + sig;
+        EXPECT_TRUE(diedOfIt || exitedWithIt) << "signal " << sig << " status " << status;
+        std::string bytes = pty.Take();
+        EXPECT_TRUE(Contains(bytes, "\033(U"));
+        EXPECT_TRUE(Contains(bytes, "Game loop begins"));
+        std::size_t leave = bytes.find("\033[?1049l"); // xterm's leave-screen sequence
+        std::size_t standard = bytes.rfind("\033(B");
+        ASSERT_NE(leave, std::string::npos) << sig;
+        ASSERT_NE(standard, std::string::npos) << sig;
+        EXPECT_LT(leave, standard);
+        EXPECT_EQ(standard, bytes.size() - 3);
+    }
+
+    // A hang-up the game was started to ignore (nohup) stays ignored.
+    Pty pty;
+    int status = InChild([&] {
+        UseTerminal("xterm");
+        std::signal(SIGHUP, SIG_IGN);
+        Console console;
+        StartConsole(console, pty.out, pty.in);
+        InstallTerminalRestore(console);
+        kill(getpid(), SIGHUP);
+        PrintLine(console, "still running");
+        ExitProgram(console, 7);
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 7);
+    std::string bytes = pty.Take();
+    EXPECT_TRUE(Contains(bytes, "still running"));
+    EXPECT_EQ(bytes.substr(bytes.size() - 3), "\033(B");
+}
+
+TEST(ConsoleExit, ExitProgramAndExitWithErrorRestoreFirst) {
+    Pty pty;
+    int status = InChild([&] {
+        UseTerminal("xterm");
+        Console console;
+        StartConsole(console, pty.out, pty.in);
+        PrintLine(console, "Exiting");
+        ExitProgram(console, 3);
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    std::string bytes = pty.Take();
+    EXPECT_TRUE(Contains(bytes, "\033[?1049l"));
+    EXPECT_EQ(bytes.substr(bytes.size() - 3), "\033(B");
+
+    int errors[2];
+    ASSERT_EQ(pipe(errors), 0);
+    Pty failing;
+    status = InChild([&] {
+        dup2(errors[1], 2);
+        UseTerminal("xterm");
+        Console console;
+        StartConsole(console, failing.out, failing.in);
+        ExitWithError(console, "Creating Screen Surface: no such video mode");
+    });
+    close(errors[1]);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    char message[128] = {};
+    ssize_t n = read(errors[0], message, sizeof message - 1);
+    close(errors[0]);
+    EXPECT_EQ(std::string(message, n > 0 ? static_cast<std::size_t>(n) : 0),
+              "Creating Screen Surface: no such video mode\n");
+    bytes = failing.Take();
+    EXPECT_EQ(bytes.substr(bytes.size() - 3), "\033(B");
+
+    // In plain mode the exit adds nothing to the output.
+    std::FILE* file = std::tmpfile();
+    status = InChild([&] {
+        Console console;
+        StartConsole(console, file, stdin);
+        PrintLine(console, "plain");
+        ExitProgram(console, 0);
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    std::rewind(file);
+    char plain[32] = {};
+    std::size_t length = std::fread(plain, 1, sizeof plain - 1, file);
+    std::fclose(file);
+    EXPECT_EQ(std::string(plain, length), "plain\n");
+}
