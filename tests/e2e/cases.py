@@ -1,0 +1,745 @@
+"""Nova Wing played as a person would: the game started from a shell in a
+real terminal, its window on a real X server, keys pressed on a keyboard,
+and what the window and the terminal show checked at known places.
+
+    cases.py CASE --game-dir DIR --artifacts DIR [--build-dir DIR --cmake CMAKE]
+
+Exit code 0 when the case passes, 1 when it fails, 77 when the machine lacks
+a tool it needs (CTest reports that as skipped).
+"""
+
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+
+import harness
+import pictures
+from harness import Failure, Game, Session, check, wait_for
+
+# Where the title menu draws its cursor, the gun-shot image, for each item;
+# on the players item its x tells the player count.
+SPOTS = {
+    "Start": (345, 195),
+    "one player": (473, 245),
+    "two players": (500, 245),
+    "Help": (345, 295),
+    "Quit": (345, 370),
+}
+
+BLUE = (0, 0, 255)  # player 1's health bar
+MAGENTA = (255, 0, 255)  # and the damage part over its top
+# Player 2's bar is drawn with raw pixel values; on a 32-bit screen with 8
+# bits per channel, 65000 is this bright cyan and 655 this dark blue.
+CYAN_65000 = (0, 0xFD, 0xE8)
+BLUE_655 = (0, 0x02, 0x8F)
+
+STARTUP_TRACE = (
+    ["dimensioning memory", "loading video config", "initilizing sdl",
+     "Creating Screen Surface", "Loading Bitmaps", "Loading Graphics:", "Menu screen",
+     "Gane Over Screen", "Life Token", "Help Screen"]
+    + [line for d in range(10) for line in (f"Number  {d}", "setting colourkey", "setting alpha")]
+    + ["Player Bitmaps 1", "2", "3", "4", "5", "6", "starting menu"])
+
+
+class Art:
+    """The game's own images, read from its data/ directory, as the tests
+    expect to find them on the screen."""
+
+    def __init__(self, game_dir):
+        def load(name):
+            return pictures.read_bmp(os.path.join(game_dir, "data", name))
+
+        self.title = load("title.bmp")
+        self.help = load("helpscreen.bmp")
+        self.ship = pictures.Sprite(load("forward.bmp"))  # the level banking frame
+        self.shots = [pictures.Sprite(load(f"bullet{i}.bmp"), alpha=222) for i in (1, 2, 3)]
+        self.digit0 = pictures.Sprite(load("0.bmp"), alpha=128)
+        self.join = pictures.Sprite(load("join.bmp"))
+        icon = load("bullet4.bmp")  # the missile icon
+        self.icon_size = (icon.width, icon.height)
+        # The cursor cycles through the first three shot images; its box is
+        # the largest of them.
+        self.cursor_size = (max(s.width for s in self.shots), max(s.height for s in self.shots))
+
+
+# ---------------------------------------------------------------------------
+# What the screen shows
+
+
+def menu_cursor(shot, art):
+    """The menu item whose cursor the window shows over the title image, or
+    None when the window does not show the title with exactly one cursor."""
+    count, box = pictures.differing_box(shot, art.title)
+    if box is None:
+        return None
+    cw, ch = art.cursor_size
+    for name, (x, y) in SPOTS.items():
+        if x <= box[0] and y <= box[1] and box[2] <= x + cw and box[3] <= y + ch:
+            return name
+    return None
+
+
+def showing_help(shot, art):
+    count, box = pictures.differing_box(shot, art.help)
+    return box is None
+
+
+def title_gone(shot, art):
+    count, box = pictures.differing_box(shot, art.title)
+    return count > art.title.width * art.title.height // 2
+
+
+def rest_position(shot, art, player):
+    """Where a ship comes to rest after entering, with no key held: it enters
+    at a bottom corner moving 80 pixels a frame inwards and 60 up, and damps
+    to two thirds a frame (80 53 35 23 15 10 7 5 3 2, then still: 233 pixels
+    in; the first frame's 60 up is cut short by the bottom edge for a ship
+    taller than that, then 115 more)."""
+    w, h = art.ship.width, art.ship.height
+    y = min(shot.height - 60, shot.height - h) - 115
+    return (233, y) if player == 1 else (shot.width - w - 233, y)
+
+
+def ship_at(shot, art, position):
+    return art.ship.score(shot, *position, need=0.9) >= 0.9
+
+
+def find_ship(shot, art, player):
+    """Player ship positions in that player's lower quarter of the screen."""
+    half_w, half_h = shot.width // 2, shot.height // 2
+    region = (0, half_h, half_w, shot.height) if player == 1 else \
+        (half_w, half_h, shot.width, shot.height)
+    return art.ship.find(shot, region, need=0.9)
+
+
+def health_bar(shot, art, player, background, damage):
+    """Checks a player's health bar, 15 pixels wide at x 50 (player 1) or 50
+    in from the right edge (player 2), from y 25 down to 145 above the
+    bottom: the damage colour on top (none at full health), the background
+    colour below, and nothing of the kind just outside.  The score, drawn
+    after the bars, covers the top of a bar where its first digit reaches
+    over it; those rows are left out."""
+    x = 50 if player == 1 else shot.width - 50
+    digit_x = 20 if player == 1 else shot.width - 53
+    top = 25
+    if digit_x < x + 15 and x < digit_x + art.digit0.width:
+        top = max(top, 10 + art.digit0.height)
+    bottom = shot.height - 145
+    runs = pictures.column_runs(shot, x, x + 15, top, bottom)
+    colours = [r[0] for r in runs]
+    check(colours in ([background], [damage, background], [damage]),
+          f"player {player}'s health bar at x {x} shows rows {runs[:4]}... "
+          f"not {damage} over {background}")
+    for y in ([24] if top == 25 else []) + [bottom]:
+        row = pictures.column_runs(shot, x, x + 15, y, y + 1)
+        check(row[0][0] not in (background, damage),
+              f"player {player}'s health bar at x {x} reaches row {y}, beyond its place")
+    return runs
+
+
+def status_boxes(art, player, width, height):
+    """The boxes of a player's status display drawn before the scores: the
+    missile icons of a full stock (rows 1 to 32 of the grid) and the health
+    bar, as (x0, y0, x1, y1)."""
+    iw, ih = art.icon_size
+    boxes = []
+    for p in range(1, 33):
+        for q in range(1, 4):
+            x, y = (10 * q + 10, 10 * p + 10) if player == 1 else (width - 10 * q - 3, 10 * p + 3)
+            boxes.append((x, y, x + iw, y + ih))
+    x = 50 if player == 1 else width - 50
+    boxes.append((x, 25, x + 15, height - 145))
+    return boxes
+
+
+def score_zero_at(shot, art, player):
+    """Whether a player's score shows as the single digit 0: at (20, 10) for
+    player 1, at 53 in from the right edge for player 2.  Only the digit's
+    pixels that lie over the black background are compared, not those over
+    the missile icons or the health bar drawn before it."""
+    x, y = (20, 10) if player == 1 else (shot.width - 53, 10)
+    boxes = status_boxes(art, player, shot.width, shot.height)
+
+    def on_black(px, py):
+        sx, sy = x + px, y + py
+        return not any(b[0] <= sx < b[2] and b[1] <= sy < b[3] for b in boxes)
+
+    digit = art.digit0.part(on_black)
+    return digit.score(shot, x, y, tolerance=8, need=0.8) >= 0.8
+
+
+def gun_x(art, ship):
+    """The ship's gun centre: half its width in from its left edge, a half
+    rounded to even as the game rounds."""
+    return round(ship[0] + art.ship.width / 2)
+
+
+def shots_above(shot, art, ship):
+    """Gun shots found above the ship at `ship`, near its two gun columns
+    (the centre and 10 pixels left of it): (x, y) positions."""
+    cx = gun_x(art, ship)
+    found = set()
+    for column in (cx - 10, cx):
+        region = (column - 3, 0, column + 4, ship[1])
+        for sprite in art.shots:
+            found.update(sprite.find(shot, region, tolerance=6, need=0.8))
+    return sorted(found)
+
+
+# ---------------------------------------------------------------------------
+# Steps shared by the cases
+
+
+def prepare_game_dir(session, game_dir, config=None, without=()):
+    """A game directory of its own: the real executable and data, with
+    config.cfg written as given (None: no config.cfg at all) and the named
+    data files left out."""
+    directory = os.path.join(session.work, "game")
+    os.makedirs(os.path.join(directory, "data"))
+    os.symlink(os.path.join(game_dir, "novawing"), os.path.join(directory, "novawing"))
+    for name in os.listdir(os.path.join(game_dir, "data")):
+        if name not in without:
+            os.symlink(os.path.join(game_dir, "data", name),
+                       os.path.join(directory, "data", name))
+    if config is not None:
+        with open(os.path.join(directory, "config.cfg"), "w") as f:
+            f.write(config)
+    session.log(f"game directory {directory}: config.cfg "
+                f"{'absent' if config is None else repr(config)}, without {list(without)}")
+    return directory
+
+
+def launch(session, directory, command="./novawing"):
+    game = Game(session, command, directory)
+    game.find_window()
+    return game
+
+
+def wait_menu(game, art, item, label=None):
+    shot = game.wait_screen(f"the title menu with the cursor at {item}",
+                            lambda s: menu_cursor(s, art) == item, 10)
+    if label:
+        game.session.save_picture(shot, label)
+    return shot
+
+
+def menu_key(game, art, key, item):
+    """One press of `key` in the menu, held until the cursor stands at `item`."""
+    game.session.log(f"menu: {key} to {item}")
+    return game.hold_until(key, f"{key} to move the cursor to {item}",
+                           lambda s: menu_cursor(s, art) == item)
+
+
+def menu_stays(game, art, item, seconds=1.0, label=None):
+    """The cursor stays at `item` over several menu passes."""
+    end = time.monotonic() + seconds
+    shot = None
+    while time.monotonic() < end:
+        shot = game.screenshot()
+        where = menu_cursor(shot, art)
+        if where != item:
+            game.session.save_picture(shot, "unexpected-menu")
+            raise Failure(f"the cursor should have stayed at {item}, the window shows {where}")
+    if label:
+        game.session.save_picture(shot, label)
+
+
+def quit_from_menu(game, art, current="Start", players="one player"):
+    """Down to Quit from the item `current` (`players` names how the players
+    item shows), then Space; returns the exit code."""
+    items = ["Start", players, "Help", "Quit"]
+    for item in items[items.index(current) + 1 :]:
+        menu_key(game, art, "Down", item)
+    menu_stays(game, art, "Quit", 0.4, "quit-selected")
+    game.key_down("space")
+    try:
+        code = game.wait_exit(10)
+    finally:
+        game.key_up("space")
+    return code
+
+
+def start_play(game, art):
+    game.session.log("menu: Space on Start")
+    shot = game.hold_until("space", "play to begin", lambda s: title_gone(s, art))
+    return shot
+
+
+def terminal_restored(session, game):
+    """After the game: the shell prompt back on the normal screen, the
+    terminal's modes as a shell wants them, and the standard character set
+    selected last."""
+    term = session.terminal
+    text = wait_for("the shell prompt", lambda: (lambda t: t if t.rstrip().endswith(
+        harness.PROMPT.strip()) else None)(term.screen()), 5)
+    check(not term.alternate_on(), "the terminal is still on the alternate (curses) screen")
+    with open(session.next_name("after-exit", ".txt"), "w") as f:
+        f.write(text)
+    stream = term.stream()
+    charsets = re.findall(rb"\x1b\(([0-9A-Za-z])", stream)
+    check(b"U" in charsets, "the game never selected the PC character set (ESC ( U)")
+    check(charsets and charsets[-1] == b"B",
+          f"the last character-set escape is ESC ( {charsets[-1:]}, not ESC ( B")
+    stty = os.path.join(session.work, "stty.txt")
+    term.type_line(f"stty -a > '{stty}'")
+    modes = wait_for("stty", lambda: Game._read(stty), 5).split()
+    for mode in ("icanon", "echo", "icrnl", "onlcr"):
+        check(mode in modes and "-" + mode not in modes,
+              f"the terminal was left with -{mode}: {' '.join(modes)}")
+    session.log("terminal restored: normal screen, prompt, sane modes, ESC ( B last")
+
+
+# The console trace of one frame of play, from the pass's "checking" to its
+# "PageFlip"; each score drawn adds "Drawing number" and a line per digit.
+FRAME_ONE_PLAYER = [
+    "checking", "Working", "Player 2 dialog", "checking for sdlk_escape", "MoveBullets",
+    "EnemyGenerator", "EnemyAI", "Resetting OldTimer", "Drawing Everything",
+    "inDrawEverything", "Starting to render Starfield", "Rendering Player 1s ship",
+    "RenderEnemyShips", "RenderBullets", "Rendering player 1 missiles",
+    "Rendering player 1 health", "Rendering Player 1 lives", "Rendering score", "<score>",
+    "Player 2 press 2 to join drawing", "Rendering Game Over", "Exiting sub", "PageFlip"]
+FRAME_TWO_PLAYERS = [
+    "checking", "Working", "checking for sdlk_escape", "MoveBullets", "EnemyGenerator",
+    "EnemyAI", "Resetting OldTimer", "Drawing Everything", "inDrawEverything",
+    "Starting to render Starfield", "Rendering Player 1s ship", "RenderPlayerTwosShip",
+    "RenderEnemyShips", "RenderBullets", "Rendering player 1 missiles",
+    "Rendering player 1 health", "Rendering Player 1 lives", "Rendering player 2 stuff",
+    "Rendering score", "<score>", "<score>", "Player 2 press 2 to join drawing",
+    "Rendering Game Over", "Exiting sub", "PageFlip"]
+
+
+def frame_traces(screen):
+    """The complete frames of play on a terminal screen, each as its lines
+    with every drawn score (its "Drawing number N" line and one line per
+    digit, " dIt was ok, at  x  y  d") folded into "<score>"; and for each,
+    whether a waiting pass ("checking", "SDL_Delay") follows it."""
+    lines = [line.rstrip() for line in screen.split("\n")]
+    frames = []
+    for start in range(1, len(lines)):
+        if lines[start] != "Working" or lines[start - 1] != "checking":
+            continue
+        frame = ["checking"]
+        i = start
+        while i < len(lines) and lines[i] != "PageFlip":
+            number = re.fullmatch(r"Drawing number (\d+)", lines[i])
+            if number:
+                digits = number.group(1)
+                shown = lines[i + 1 : i + 1 + len(digits)]
+                expected = [re.compile(rf" {d}It was ok, at +-?\d+ +-?\d+ +{d}") for d in digits]
+                if len(shown) == len(digits) and all(
+                        e.fullmatch(s) for e, s in zip(expected, shown)):
+                    frame.append("<score>")
+                    i += 1 + len(digits)
+                    continue
+            frame.append(lines[i])
+            i += 1
+        if i < len(lines):
+            frame.append("PageFlip")
+            frames.append((frame, lines[i + 1 : i + 3] == ["checking", "SDL_Delay"]))
+    return frames
+
+
+def trace_snapshots(session, count, interval=0.07):
+    screens = []
+    for _ in range(count):
+        screens.append(session.terminal.screen())
+        time.sleep(interval)
+    return screens
+
+
+def one_player_frames(session):
+    """Frames on the trace while player 1 plays alone, each checked line by
+    line; the join check is among them."""
+    screens = trace_snapshots(session, 10)
+    frames = [f for s in screens for f in frame_traces(s)]
+    check(frames, "no complete frame on the trace")
+    for frame, _ in frames:
+        check(frame == FRAME_ONE_PLAYER, "a frame of one player traced as:\n  "
+              + "\n  ".join(frame))
+    return frames
+
+
+# ---------------------------------------------------------------------------
+# The cases
+
+
+def case_startup_trace(args):
+    """The start-up progress lines appear on the terminal in their order."""
+    art = Art(args.game_dir)
+    with Session(args.artifacts, cols=100, rows=60) as session:
+        game = launch(session, args.game_dir)
+        wait_menu(game, art, "Start", "title")
+        check(session.terminal.alternate_on(), "the console should use the curses screen")
+        lines = session.capture_terminal("startup-trace").split("\n")
+        shown = [line.rstrip() for line in lines]
+        check(shown[: len(STARTUP_TRACE)] == STARTUP_TRACE,
+              "the start-up trace differs:\n" + "\n".join(
+                  f"  {i + 1:2d}: expected {e!r}, shown {s!r}" for i, (e, s) in
+                  enumerate(zip(STARTUP_TRACE, shown)) if e != s))
+        check(not any(shown[len(STARTUP_TRACE):]), "lines after 'starting menu' in the menu")
+        check(quit_from_menu(game, art) == 0, "Quit should end with exit code 0")
+        terminal_restored(session, game)
+
+
+def case_menu_cursor(args):
+    """Down and Up move the cursor one item per press, and stop at the ends."""
+    art = Art(args.game_dir)
+    with Session(args.artifacts) as session:
+        game = launch(session, args.game_dir)
+        wait_menu(game, art, "Start", "start")
+        # Up on the first item stays there.
+        game.tap("Up", 0.6)
+        menu_stays(game, art, "Start", 0.6, "up-on-start")
+        for item in ("one player", "Help", "Quit"):
+            menu_key(game, art, "Down", item)
+            menu_stays(game, art, item, 0.6, f"down-to-{item}")
+        # Held for several passes, Down on the last item stays there.
+        game.tap("Down", 1.0)
+        menu_stays(game, art, "Quit", 0.6, "down-on-quit")
+        for item in ("Help", "one player", "Start"):
+            menu_key(game, art, "Up", item)
+            menu_stays(game, art, item, 0.6, f"up-to-{item}")
+        check(quit_from_menu(game, art) == 0, "Quit should end with exit code 0")
+
+
+def case_player_count(args):
+    """Space on the players item switches between one and two players, and
+    the cursor's x shows which (473 one, 500 two); Left acts as Space."""
+    art = Art(args.game_dir)
+    with Session(args.artifacts) as session:
+        game = launch(session, args.game_dir)
+        wait_menu(game, art, "Start")
+        menu_key(game, art, "Down", "one player")
+        menu_stays(game, art, "one player", 0.6, "one-player")
+        menu_key(game, art, "space", "two players")
+        menu_stays(game, art, "two players", 1.0, "two-players")
+        menu_key(game, art, "space", "one player")
+        menu_stays(game, art, "one player", 1.0, "one-player-again")
+        menu_key(game, art, "Left", "two players")
+        menu_stays(game, art, "two players", 1.0, "two-players-by-left")
+        check(quit_from_menu(game, art, "two players", "two players") == 0, "Quit should end with exit code 0")
+
+
+def case_help(args):
+    """Help shows the help screen and keeps it up, readable, until a key is
+    pressed; then the menu is back with the cursor on Help."""
+    art = Art(args.game_dir)
+    with Session(args.artifacts) as session:
+        game = launch(session, args.game_dir)
+        wait_menu(game, art, "Start")
+        menu_key(game, art, "Down", "one player")
+        menu_key(game, art, "Down", "Help")
+        shot = game.hold_until("space", "the help screen", lambda s: showing_help(s, art))
+        session.save_picture(shot, "help")
+        for second in range(1, 4):
+            time.sleep(1.0)
+            shot = game.screenshot(f"help-after-{second}s")
+            check(showing_help(shot, art), f"the help screen is gone after {second} s")
+        game.tap("Return", 0.3)
+        wait_menu(game, art, "Help", "menu-back")
+        menu_stays(game, art, "Help", 1.0)
+        check(quit_from_menu(game, art, "Help") == 0, "Quit should end with exit code 0")
+
+
+def case_play_start(args):
+    """Start: player 1's ship enters at the lower left and comes to rest
+    there, with its flames, and its health bar stands full at the left."""
+    art = Art(args.game_dir)
+    with Session(args.artifacts, rows=50) as session:
+        game = launch(session, args.game_dir)
+        wait_menu(game, art, "Start")
+        first = start_play(game, art)
+        session.save_picture(first, "first-frame")
+        rest = rest_position(first, art, 1)
+
+        shot = game.wait_screen(f"player 1's ship at rest at {rest}",
+                                lambda s: ship_at(s, art, rest), 5)
+        session.save_picture(shot, "ship-at-rest")
+        session.log(f"player 1's ship at {rest}")
+        # It stays there: nothing is held.
+        time.sleep(0.3)
+        later = game.screenshot("still-at-rest")
+        check(ship_at(later, art, rest) or find_ship(later, art, 1),
+              "player 1's ship left the lower left")
+        runs = health_bar(shot, art, 1, BLUE, MAGENTA)
+        check(len(runs) == 1, f"player 1 starts with damage shown: {runs}")
+        session.log(f"player 1's health bar: {runs}")
+        frames = one_player_frames(session)
+        check(any(waits for _, waits in frames), "no waiting pass between frames on the trace")
+        session.capture_terminal("trace-in-play")
+        game.tap("Escape", 0.3)
+        check(game.wait_exit() == 0, "Escape should end the program with exit code 0")
+
+
+def case_firing(args):
+    """Space fires gun shots from the ship's two guns; they rise 10 pixels a
+    frame from the ship's top edge and leave at the top."""
+    art = Art(args.game_dir)
+    with Session(args.artifacts) as session:
+        game = launch(session, args.game_dir)
+        wait_menu(game, art, "Start")
+        start_play(game, art)
+
+        def ship_and_clear(shot):
+            ships = find_ship(shot, art, 1)
+            if len(ships) == 1 and not shots_above(shot, art, ships[0]):
+                return ships[0]
+            return None
+
+        # The Space that chose Start may have fired a shot or two; let them go.
+        wait_for("the ship at rest with no shot above it",
+                 lambda: ship_and_clear(game.screenshot()), 8, 0.1)
+        game.screenshot("before-firing")
+
+        seen = []  # (time, ship, on-grid shots) per screenshot
+        game.key_down("space")
+        try:
+            end = time.monotonic() + 1.5
+            while time.monotonic() < end:
+                shot = game.screenshot()
+                ships = find_ship(shot, art, 1)
+                if len(ships) != 1:
+                    continue
+                ship = ships[0]
+                cx = gun_x(art, ship)
+                found = shots_above(shot, art, ship)
+                grid = [(x, y) for x, y in found
+                        if x in (cx - 10, cx) and (ship[1] - y) % 10 == 0]
+                seen.append((time.monotonic(), ship, grid))
+                if len(seen) in (3, 8):
+                    session.save_picture(shot, f"firing-{len(seen)}")
+        finally:
+            game.key_up("space")
+        for moment, ship, grid in seen:
+            session.log(f"ship {ship}: shots {grid}")
+        with_shots = [s for s in seen if s[2]]
+        check(len(with_shots) >= 3, f"shots seen in only {len(with_shots)} screenshots")
+        check(any(len({y for _, y in s[2]}) >= 2 for s in with_shots),
+              "never more than one shot at a time above the ship")
+        columns = {x - s[1][0] for s in with_shots for x, _ in s[2]}
+        check(len(columns) == 2, f"shots should leave from both guns, seen at {columns}")
+        highest = [min(y for _, y in s[2]) for s in with_shots]
+        check(min(highest[len(highest) // 2:]) < highest[0],
+              f"the shots do not rise: highest shot per screenshot {highest}")
+        check(min(highest) < with_shots[0][1][1] // 2,
+              f"no shot reached the upper half of the way: {highest}")
+        # Released, the last shots fly off the top.
+        wait_for("the shots to leave the screen",
+                 lambda: ship_and_clear(game.screenshot()), 5, 0.1)
+        game.screenshot("after-firing")
+        game.tap("Escape", 0.3)
+        check(game.wait_exit() == 0, "Escape should end the program with exit code 0")
+
+
+def case_player_two_joins(args):
+    """The 2 key lets player 2 join: its ship enters at the lower right, its
+    health bar and score appear at the right, the join prompt goes and the
+    trace stops showing the join check."""
+    art = Art(args.game_dir)
+    with Session(args.artifacts, rows=50) as session:
+        game = launch(session, args.game_dir)
+        wait_menu(game, art, "Start")
+        start_play(game, art)
+        shot = game.screenshot("one-player")
+        w = shot.width
+        prompt_spot = (w - art.join.width - 50, 25)
+
+        # Alone, the join prompt blinks about once a second at the top right.
+        prompt_frames = 0
+        end = time.monotonic() + 2.6
+        while time.monotonic() < end:
+            s = game.screenshot()
+            if art.join.score(s, *prompt_spot, need=0.9) >= 0.9:
+                prompt_frames += 1
+                if prompt_frames == 1:
+                    session.save_picture(s, "join-prompt")
+            time.sleep(0.1)
+        check(prompt_frames > 0, "the join prompt never showed while player 1 played alone")
+        one_player_frames(session)
+
+        bar_probe = (w - 50 + 7, shot.height - 150)
+        shot = game.hold_until("2", "player 2's health bar",
+                               lambda s: s.pixel(*bar_probe) == CYAN_65000)
+        session.save_picture(shot, "joined")
+        rest = rest_position(shot, art, 2)
+        shot = game.wait_screen(f"player 2's ship at rest at {rest}",
+                                lambda s: ship_at(s, art, rest), 5)
+        session.save_picture(shot, "two-players")
+        session.log(f"player 2's ship at {rest}")
+        runs = health_bar(shot, art, 2, CYAN_65000, BLUE_655)
+        session.log(f"player 2's health bar: {runs}")
+        health_bar(shot, art, 1, BLUE, MAGENTA)
+        check(score_zero_at(shot, art, 2), "player 2's score 0 is not drawn at the top right")
+        check(score_zero_at(shot, art, 1), "player 1's score 0 is not drawn at the top left")
+        check(find_ship(shot, art, 1), "player 1's ship is gone")
+
+        end = time.monotonic() + 2.6
+        while time.monotonic() < end:
+            s = game.screenshot()
+            check(art.join.score(s, *prompt_spot, need=0.5) < 0.5,
+                  "the join prompt still shows with two players")
+            time.sleep(0.1)
+        after = trace_snapshots(session, 15)
+        session.capture_terminal("trace-two-players")
+        check(not any("Player 2 dialog" in s for s in after),
+              "the join check goes on in the trace after player 2 joined")
+        frames = [f for s in after for f, _ in frame_traces(s)]
+        check(frames, "no complete frame on the trace")
+        for frame in frames:
+            check(frame == FRAME_TWO_PLAYERS, "a frame of two players traced as:\n  "
+                  + "\n  ".join(frame))
+        game.tap("Escape", 0.3)
+        check(game.wait_exit() == 0, "Escape should end the program with exit code 0")
+
+
+def case_escape(args):
+    """Escape during play ends the program with exit code 0 and leaves the
+    terminal as it was: the shell's screen and prompt, sane modes, the
+    standard character set."""
+    art = Art(args.game_dir)
+    with Session(args.artifacts) as session:
+        game = launch(session, args.game_dir)
+        wait_menu(game, art, "Start")
+        start_play(game, art)
+        time.sleep(1.0)
+        game.screenshot("playing")
+        check(session.terminal.alternate_on(), "the console should use the curses screen")
+        session.capture_terminal("trace-in-play")
+        game.tap("Escape", 0.3)
+        check(game.wait_exit() == 0, "Escape should end the program with exit code 0")
+        check(game.stderr() == "", f"unexpected standard error: {game.stderr()!r}")
+        terminal_restored(session, game)
+
+
+def case_quit(args):
+    """Quit in the title menu ends the program with exit code 0, the
+    terminal restored."""
+    art = Art(args.game_dir)
+    with Session(args.artifacts) as session:
+        game = launch(session, args.game_dir)
+        wait_menu(game, art, "Start", "title")
+        check(quit_from_menu(game, art) == 0, "Quit should end with exit code 0")
+        check(game.stderr() == "", f"unexpected standard error: {game.stderr()!r}")
+        terminal_restored(session, game)
+
+
+def case_no_config(args):
+    """Without config.cfg SDL chooses the mode: under X11 a window of the
+    whole X screen, the title at its top left."""
+    art = Art(args.game_dir)
+    with Session(args.artifacts, screen_size=(1024, 768)) as session:
+        directory = prepare_game_dir(session, args.game_dir, config=None)
+        game = launch(session, directory)
+        shot = wait_menu(game, art, "Start", "title")
+        check((shot.width, shot.height) == session.x.size,
+              f"the window is {shot.width}x{shot.height}, the X screen "
+              f"{session.x.size[0]}x{session.x.size[1]}")
+        # Outside the title image nothing is drawn.
+        for y in range(shot.height):
+            row = shot.row(y, art.title.width if y < art.title.height else 0)
+            check(row == bytes(len(row)), f"something drawn beside the title in row {y}")
+        check(quit_from_menu(game, art) == 0, "Quit should end with exit code 0")
+
+
+def case_bad_video_mode(args):
+    """A mode that cannot be set (depth 3): exit code 1 after the four
+    progress lines, a message on standard error, the terminal restored."""
+    with Session(args.artifacts, cols=80, rows=30, alternate_screen=False) as session:
+        directory = prepare_game_dir(session, args.game_dir,
+                                     config="xres\n640\nyres\n480\ndepth\n3\n")
+        game = Game(session, "./novawing", directory)
+        code = game.wait_exit(15)
+        check(code == 1, f"exit code {code}, expected 1")
+        error = game.stderr()
+        session.log(f"standard error: {error!r}")
+        check(error.strip() and "video mode" in error,
+              f"no message about the video mode on standard error: {error!r}")
+        check(error.count("\n") == 1, f"the message should be one line: {error!r}")
+        shown = [line.rstrip() for line in session.capture_terminal("trace").split("\n")]
+        terminal_restored(session, game)
+        four = STARTUP_TRACE[:4]
+        check(shown[:4] == four, f"the progress lines shown are {shown[:6]}, expected {four}")
+        check(not any(line in shown for line in STARTUP_TRACE[4:]),
+              "the game went on past 'Creating Screen Surface'")
+
+
+def case_missing_image(args):
+    """A missing image: exit code 1 with a message naming the file, after the
+    loading lines up to it, the terminal restored."""
+    with Session(args.artifacts, cols=80, rows=60, alternate_screen=False) as session:
+        directory = prepare_game_dir(session, args.game_dir, config=open(
+            os.path.join(args.game_dir, "config.cfg")).read(), without=("enemy2.bmp",))
+        game = Game(session, "./novawing", directory)
+        code = game.wait_exit(15)
+        check(code == 1, f"exit code {code}, expected 1")
+        error = game.stderr()
+        session.log(f"standard error: {error!r}")
+        check("data/enemy2.bmp" in error, f"the message does not name data/enemy2.bmp: {error!r}")
+        check(error.count("\n") == 1, f"the message should be one line: {error!r}")
+        shown = [line.rstrip() for line in session.capture_terminal("trace").split("\n")]
+        terminal_restored(session, game)
+        upto = STARTUP_TRACE[: STARTUP_TRACE.index("6") + 1]
+        check(shown[: len(upto)] == upto, "the loading lines up to '6' are not all shown")
+        check("starting menu" not in shown, "the game went on to the menu")
+
+
+def case_installed(args):
+    """The installed game starts by name from any directory, shows its title
+    screen and quits from the menu with exit code 0, writing nothing."""
+    with Session(args.artifacts) as session:
+        prefix = os.path.join(session.work, "prefix")
+        result = subprocess.run([args.cmake, "--install", args.build_dir, "--prefix", prefix],
+                                capture_output=True, text=True, timeout=120)
+        with open(os.path.join(args.artifacts, "install.txt"), "w") as f:
+            f.write(result.stdout + result.stderr)
+        check(result.returncode == 0, f"cmake --install failed: {result.stderr}")
+        launcher = os.path.join(prefix, "bin", "novawing")
+        check(os.access(launcher, os.X_OK), "no launcher bin/novawing")
+        # The images the installed game shows are the installed ones.
+        data = [os.path.join(root, "title.bmp") for root, _, files in os.walk(prefix)
+                if "title.bmp" in files]
+        check(len(data) == 1, f"title.bmp installed {len(data)} times")
+        art = Art(os.path.dirname(os.path.dirname(data[0])))
+        elsewhere = os.path.join(session.work, "somewhere else")
+        os.makedirs(elsewhere)
+        session.terminal.type_line(f"export PATH='{prefix}/bin':\"$PATH\"")
+        game = Game(session, "novawing", elsewhere)
+        game.find_window()
+        wait_menu(game, art, "Start", "title")
+        check(quit_from_menu(game, art) == 0, "Quit should end with exit code 0")
+        terminal_restored(session, game)
+        check(os.listdir(elsewhere) == [], f"the game wrote files: {os.listdir(elsewhere)}")
+
+
+CASES = {name[len("case_"):]: function for name, function in globals().items()
+         if name.startswith("case_")}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("case", choices=sorted(CASES))
+    parser.add_argument("--game-dir", required=True)
+    parser.add_argument("--artifacts", required=True)
+    parser.add_argument("--build-dir")
+    parser.add_argument("--cmake", default=shutil.which("cmake"))
+    args = parser.parse_args()
+    args.game_dir = os.path.abspath(args.game_dir)
+    args.artifacts = os.path.abspath(args.artifacts)
+    try:
+        CASES[args.case](args)
+    except harness.Skip as reason:
+        print(f"SKIPPED: {reason}")
+        return 77
+    except Failure as failure:
+        print(f"FAILED: {failure}\n(screenshots and terminal captures in {args.artifacts})")
+        return 1
+    print(f"PASSED: {args.case}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
