@@ -71,7 +71,10 @@ void SetUpColourPairs() {
 // Scrolls the print region up by k lines, the screen itself never scrolling
 // on its own.  The sub-window shares its characters with stdscr; touching
 // every row makes the next refresh look at all of them, which lets curses
-// send the move as a terminal scroll instead of redrawing the rows.
+// send the move as a terminal scroll instead of redrawing the rows.  The
+// refresh itself is left to the writer, which follows at once: one update
+// carries the scroll and the new line, where a refresh here would make
+// curses compare the whole screen twice for every line.
 void ScrollRegion(int top, int bottom, int k) {
     int height = bottom - top + 1;
     if (height < 1) return;
@@ -85,7 +88,6 @@ void ScrollRegion(int top, int bottom, int k) {
         wmove(region, row, 0);
         wclrtoeol(region);
     }
-    wnoutrefresh(stdscr);
     delwin(region);
 }
 
@@ -237,6 +239,11 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     nodelay(stdscr, TRUE);
     keypad(stdscr, TRUE);
     scrollok(stdscr, FALSE);
+    // Nothing is typed at this console, so its cursor is hidden and left
+    // wherever the last output ended: that saves a cursor move on every line
+    // of the trace.  endwin shows the cursor again.
+    leaveok(stdscr, TRUE);
+    curs_set(0);
     SetUpColourPairs();
 }
 
