@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <string>
 #include <sys/wait.h>
@@ -55,13 +56,19 @@ class Pty {
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
 
-    // Everything written to the terminal since the last call.
-    std::string Take() {
+    // Everything written to the terminal since the last call.  The kernel
+    // hands written bytes to the master side a little later, so this waits
+    // until the terminal has been quiet for a moment (settleMs 0: take only
+    // what has arrived).
+    std::string Take(int settleMs = 50) {
         std::string bytes;
         char chunk[4096];
-        ssize_t n = 0;
-        while ((n = read(master, chunk, sizeof chunk)) > 0)
+        pollfd ready{master, POLLIN, 0};
+        while (poll(&ready, 1, settleMs) > 0) {
+            ssize_t n = read(master, chunk, sizeof chunk);
+            if (n <= 0) break;
             bytes.append(chunk, static_cast<std::size_t>(n));
+        }
         return bytes;
     }
 
@@ -274,8 +281,9 @@ TEST(ConsoleScreen, NewestLineOnTheSecondToLastRow) {
     std::size_t bytes = 0;
     for (int n = 25; n <= 64; ++n) {
         PrintLine(console, Numbered(n));
-        bytes += pty.Take().size();
+        bytes += pty.Take(0).size();
     }
+    bytes += pty.Take().size();
     for (int row = 0; row <= 22; ++row) {
         EXPECT_EQ(Row(stdscr, row), Numbered(42 + row));
         // What curses has put on the terminal itself.
