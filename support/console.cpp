@@ -164,6 +164,9 @@ void WriteDefault(Console& console, std::string_view text, int flags) {
     if (!console.plain || !console.plainOut) return;
     std::fwrite(text.data(), 1, text.size(), console.plainOut);
     if (flags & kPrintLineEnd) std::fflush(console.plainOut);
+    // Whoever read the trace has gone (a closed pipe): the game plays on
+    // without it.
+    if (std::ferror(console.plainOut)) console.plainOut = nullptr;
 }
 
 void Emit(Console& console, std::string_view text, int flags) {
@@ -225,6 +228,9 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     if (!screen) {
         console.plain = true;
         console.plainOut = out;
+        // A trace piped into a reader that stops reading (`novawing | head`)
+        // must not kill the game: writes then fail and the trace stops instead.
+        std::signal(SIGPIPE, SIG_IGN);
         return;
     }
     set_term(screen);

@@ -251,6 +251,22 @@ TEST(ConsolePlain, NoUsableTerminalMeansPlainLines) {
     }
 }
 
+TEST(ConsolePlain, ReaderThatGoesAwayDoesNotEndTheGame) {
+    // `novawing | head`: the reader exits, and the game must play on.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    std::FILE* pipeOut = fdopen(ends[1], "w");
+    close(ends[0]);
+    Console console;
+    StartConsole(console, pipeOut, stdin);
+    for (int i = 0; i < 100; ++i)
+        PrintLine(console, "checking");
+    EXPECT_EQ(console.plainOut, nullptr); // the trace has stopped
+    PrintLine(console, "still here");
+    std::signal(SIGPIPE, SIG_DFL);
+    std::fclose(pipeOut);
+}
+
 TEST(ConsoleScreen, NewestLineOnTheSecondToLastRow) {
     Pty pty;
     UseTerminal("xterm");
