@@ -1,0 +1,306 @@
+// LoadGraphics against the generated artwork in data/: every slot, its key
+// and opacity, the trace, and what happens when a file is missing or broken.
+#include "support/console.h"
+#include "test_support.h"
+#include "video/images.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class Key { None, Magenta, Black };
+
+struct Expected {
+    std::string slot;
+    SDL_Surface* image;
+    Key key;
+    int alpha; // -1: no alpha set
+};
+
+void FreeAll(Images& images) {
+    auto release = [](SDL_Surface*& s) {
+        if (s) SDL_FreeSurface(s);
+        s = nullptr;
+    };
+    for (auto& s : images.ShipImage)
+        release(s);
+    for (auto& s : images.EnemyImage)
+        release(s);
+    for (auto& s : images.StarImage)
+        release(s);
+    for (auto& s : images.BulletImage)
+        release(s);
+    for (auto& s : images.ExplosionImage)
+        release(s);
+    for (auto& s : images.FlameImage)
+        release(s);
+    for (auto& s : images.EnemyFlameImage)
+        release(s);
+    for (auto& s : images.DigitImage)
+        release(s);
+    for (SDL_Surface** s : {&images.TitleImage, &images.GameOverImage, &images.LifeTokenImage,
+                            &images.HelpScreenImage, &images.NoLivesImage, &images.JoinImage})
+        release(*s);
+}
+
+class LoadGraphicsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        images.screen = sdl.screen;
+        SetOutputRoutine(console, [this](std::string_view text, int flags) {
+            pending += text;
+            if (flags & kPrintLineEnd) {
+                pending.pop_back(); // the line break
+                lines.push_back(pending);
+                pending.clear();
+            }
+        });
+    }
+    void TearDown() override { FreeAll(images); }
+
+    bool Load() { return LoadGraphics(images, console, failure); }
+
+    std::vector<Expected> Table() {
+        std::vector<Expected> t;
+        auto add = [&](std::string slot, SDL_Surface* s, Key key, int alpha) {
+            t.push_back({std::move(slot), s, key, alpha});
+        };
+        add("TitleImage", images.TitleImage, Key::None, -1);
+        add("GameOverImage", images.GameOverImage, Key::Magenta, -1);
+        add("LifeTokenImage", images.LifeTokenImage, Key::Magenta, 128);
+        add("HelpScreenImage", images.HelpScreenImage, Key::None, -1);
+        for (int d = 0; d <= 9; ++d)
+            add("DigitImage" + std::to_string(d), images.DigitImage[d], Key::Magenta, 128);
+        for (int i = 1; i <= 5; ++i)
+            add("ShipImage" + std::to_string(i), images.ShipImage[i], Key::Magenta, -1);
+        for (int i = 1; i <= 5; ++i)
+            add("EnemyImage" + std::to_string(i), images.EnemyImage[i], Key::Magenta, -1);
+        add("EnemyImage6", images.EnemyImage[6], Key::None, -1);
+        for (int i = 1; i <= 20; ++i)
+            add("StarImage" + std::to_string(i), images.StarImage[i],
+                i <= 9 ? Key::Black : Key::Magenta, -1);
+        for (int i = 1; i <= 5; ++i)
+            add("BulletImage" + std::to_string(i), images.BulletImage[i], Key::Magenta, 222);
+        add("BulletImage6", images.BulletImage[6], Key::Magenta, 166);
+        add("BulletImage7", images.BulletImage[7], Key::Magenta, 128);
+        add("BulletImage8", images.BulletImage[8], Key::Magenta, 200);
+        add("ExplosionImage1", images.ExplosionImage[1], Key::Magenta, 200);
+        add("ExplosionImage2", images.ExplosionImage[2], Key::Magenta, -1);
+        add("NoLivesImage", images.NoLivesImage, Key::Magenta, -1);
+        add("JoinImage", images.JoinImage, Key::Magenta, -1);
+        for (int i = 0; i <= 1; ++i) {
+            add("FlameImage" + std::to_string(i), images.FlameImage[i], Key::Magenta, 166);
+            add("EnemyFlameImage" + std::to_string(i), images.EnemyFlameImage[i], Key::Magenta,
+                166);
+        }
+        return t;
+    }
+
+    SdlScreen sdl;
+    Images images;
+    Console console;
+    LoadFailure failure;
+    std::vector<std::string> lines;
+    std::string pending;
+};
+
+// Runs a test in a scratch copy of the game directory's data/, and comes back.
+class ScratchDataDir {
+  public:
+    ScratchDataDir() : home(fs::current_path()) {
+        char pattern[] = "/tmp/novawing-images-XXXXXX";
+        root = mkdtemp(pattern);
+        fs::copy(home / "data", root / "data", fs::copy_options::recursive);
+        fs::current_path(root);
+    }
+    ~ScratchDataDir() {
+        fs::current_path(home);
+        fs::remove_all(root);
+    }
+    fs::path File(const std::string& name) const { return root / "data" / name; }
+
+  private:
+    fs::path home, root;
+};
+
+TEST_F(LoadGraphicsTest, FillsEverySlotWithASurfaceOfItsOwn) {
+    ASSERT_TRUE(Load()) << failure.file << ": " << failure.reason;
+    for (const Expected& e : Table())
+        EXPECT_NE(e.image, nullptr) << e.slot;
+    for (int i = 9; i <= 15; ++i)
+        EXPECT_EQ(images.BulletImage[i], nullptr) << i;
+    EXPECT_EQ(images.ShipImage[0], nullptr);
+    EXPECT_EQ(images.StarImage[0], nullptr);
+
+    // Files named in several slots are loaded once per slot.
+    EXPECT_NE(images.EnemyImage[1], images.EnemyImage[5]);
+    EXPECT_NE(images.EnemyImage[2], images.EnemyImage[4]);
+    EXPECT_NE(images.EnemyImage[2], images.EnemyImage[6]);
+    EXPECT_NE(images.EnemyImage[4], images.EnemyImage[6]);
+    for (int i = 16; i <= 20; ++i) {
+        EXPECT_NE(images.StarImage[i], images.StarImage[i - 6]) << i;
+        EXPECT_EQ(images.StarImage[i]->w, images.StarImage[i - 6]->w) << i;
+        EXPECT_EQ(images.StarImage[i]->h, images.StarImage[i - 6]->h) << i;
+    }
+    EXPECT_NE(images.BulletImage[8], images.ExplosionImage[2]);
+    EXPECT_EQ(images.EnemyImage[5]->w, images.EnemyImage[1]->w);
+    EXPECT_EQ(images.EnemyImage[6]->h, images.EnemyImage[2]->h);
+
+    // The surfaces keep the files' own 24-bit format.
+    EXPECT_EQ(images.TitleImage->format->BitsPerPixel, 24);
+    EXPECT_EQ(images.ShipImage[3]->format->BitsPerPixel, 24);
+}
+
+TEST_F(LoadGraphicsTest, GivesEverySlotItsKeyAndOpacity) {
+    ASSERT_TRUE(Load()) << failure.file << ": " << failure.reason;
+    for (const Expected& e : Table()) {
+        SDL_Surface* s = e.image;
+        ASSERT_NE(s, nullptr) << e.slot;
+        EXPECT_EQ(s->flags & SDL_RLEACCEL, 0u) << e.slot;
+        if (e.key == Key::None) {
+            EXPECT_EQ(s->flags & SDL_SRCCOLORKEY, 0u) << e.slot;
+        } else {
+            EXPECT_NE(s->flags & SDL_SRCCOLORKEY, 0u) << e.slot;
+            const Uint32 key = e.key == Key::Magenta ? SDL_MapRGB(s->format, 255, 0, 255)
+                                                     : SDL_MapRGB(s->format, 0, 0, 0);
+            EXPECT_EQ(s->format->colorkey, key) << e.slot;
+        }
+        if (e.alpha < 0) {
+            EXPECT_EQ(s->flags & SDL_SRCALPHA, 0u) << e.slot;
+        } else {
+            EXPECT_NE(s->flags & SDL_SRCALPHA, 0u) << e.slot;
+            EXPECT_EQ(s->format->alpha, e.alpha) << e.slot;
+        }
+    }
+}
+
+TEST_F(LoadGraphicsTest, PrintsItsTraceInOrder) {
+    ASSERT_TRUE(Load());
+    std::vector<std::string> expected = {"Loading Graphics:", "Menu screen", "Gane Over Screen",
+                                         "Life Token", "Help Screen"};
+    for (int d = 0; d <= 9; ++d) {
+        expected.push_back("Number  " + std::to_string(d));
+        expected.push_back("setting colourkey");
+        expected.push_back("setting alpha");
+    }
+    for (const char* line : {"Player Bitmaps 1", "2", "3", "4", "5", "6"})
+        expected.push_back(line);
+    EXPECT_EQ(lines, expected);
+    EXPECT_TRUE(pending.empty());
+}
+
+// The pixel (x, y) of a loaded image, by its own format.
+void ImagePixel(SDL_Surface* s, int x, int y, Uint8& r, Uint8& g, Uint8& b) {
+    SDL_LockSurface(s);
+    const Uint8* p = static_cast<const Uint8*>(s->pixels) + y * s->pitch + x * 3;
+    const Uint32 value = p[0] | (p[1] << 8) | (p[2] << 16);
+    SDL_UnlockSurface(s);
+    SDL_GetRGB(value, s->format, &r, &g, &b);
+}
+
+// Finds a pixel that is not `r, g, b`.
+bool FindOther(SDL_Surface* s, Uint8 kr, Uint8 kg, Uint8 kb, int& fx, int& fy) {
+    for (int y = 0; y < s->h; ++y)
+        for (int x = 0; x < s->w; ++x) {
+            Uint8 r, g, b;
+            ImagePixel(s, x, y, r, g, b);
+            if (r != kr || g != kg || b != kb) {
+                fx = x, fy = y;
+                return true;
+            }
+        }
+    return false;
+}
+
+TEST_F(LoadGraphicsTest, KeyedPixelsStayOutAndTranslucentOnesBlend) {
+    ASSERT_TRUE(Load());
+    const Uint8 bgR = 40, bgG = 200, bgB = 90;
+    struct Case {
+        SDL_Surface* image;
+        int alpha;
+        Uint8 key[3];
+    };
+    const Case cases[] = {{images.LifeTokenImage, 128, {255, 0, 255}},
+                          {images.ExplosionImage[1], 200, {255, 0, 255}},
+                          {images.BulletImage[1], 222, {255, 0, 255}},
+                          {images.ShipImage[3], 255, {255, 0, 255}},
+                          {images.StarImage[7], 255, {0, 0, 0}}};
+    for (const Case& c : cases) {
+        SDL_FillRect(sdl.screen, nullptr, SDL_MapRGB(sdl.screen->format, bgR, bgG, bgB));
+        SDL_Rect to{100, 100, 0, 0};
+        SDL_BlitSurface(c.image, nullptr, sdl.screen, &to);
+
+        // The corner of every one of these images is transparent.
+        Uint8 r, g, b;
+        ImagePixel(c.image, 0, 0, r, g, b);
+        EXPECT_EQ(r, c.key[0]);
+        EXPECT_EQ(g, c.key[1]);
+        EXPECT_EQ(b, c.key[2]);
+        PixelAt(sdl.screen, 100, 100, r, g, b);
+        EXPECT_EQ(r, bgR);
+        EXPECT_EQ(g, bgG);
+        EXPECT_EQ(b, bgB);
+
+        int x = 0, y = 0;
+        ASSERT_TRUE(FindOther(c.image, c.key[0], c.key[1], c.key[2], x, y));
+        Uint8 sr, sg, sb;
+        ImagePixel(c.image, x, y, sr, sg, sb);
+        PixelAt(sdl.screen, 100 + x, 100 + y, r, g, b);
+        auto blended = [&](int s, int d) { return d + (s - d) * c.alpha / 255.0; };
+        EXPECT_NEAR(r, blended(sr, bgR), 2.0) << "alpha " << c.alpha;
+        EXPECT_NEAR(g, blended(sg, bgG), 2.0) << "alpha " << c.alpha;
+        EXPECT_NEAR(b, blended(sb, bgB), 2.0) << "alpha " << c.alpha;
+    }
+}
+
+TEST_F(LoadGraphicsTest, LoadBmpGivesNothingForAFileItCannotUse) {
+    EXPECT_EQ(LoadBMP("data/no-such-image.bmp"), nullptr);
+    EXPECT_EQ(LoadBMP("config.cfg"), nullptr); // exists, but is no BMP
+    SDL_Surface* ship = LoadBMP("data/forward.bmp");
+    ASSERT_NE(ship, nullptr);
+    EXPECT_EQ(ship->w, 48);
+    SDL_FreeSurface(ship);
+}
+
+TEST_F(LoadGraphicsTest, StopsAtAMissingFileAndNamesIt) {
+    ScratchDataDir scratch;
+    fs::remove(scratch.File("enemy3.bmp"));
+    EXPECT_FALSE(Load());
+    EXPECT_EQ(failure.file, "data/enemy3.bmp");
+    EXPECT_NE(failure.reason.find("enemy3.bmp"), std::string::npos) << failure.reason;
+    // Loading stopped there: the enemies come after the trace line "6".
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "6");
+    EXPECT_NE(images.EnemyImage[2], nullptr);
+    EXPECT_EQ(images.EnemyImage[3], nullptr);
+    EXPECT_EQ(images.StarImage[1], nullptr);
+}
+
+TEST_F(LoadGraphicsTest, StopsAtATruncatedOrForeignFile) {
+    ScratchDataDir scratch;
+    fs::resize_file(scratch.File("7.bmp"), 100);
+    EXPECT_FALSE(Load());
+    EXPECT_EQ(failure.file, "data/7.bmp");
+    EXPECT_FALSE(failure.reason.empty());
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "Number  7");
+    EXPECT_EQ(images.DigitImage[7], nullptr);
+
+    // A file that is no BMP at all, late in the list.
+    FreeAll(images);
+    fs::copy_file(scratch.File("8.bmp"), scratch.File("7.bmp"),
+                  fs::copy_options::overwrite_existing);
+    std::ofstream(scratch.File("eflame2.bmp"), std::ios::trunc) << "not an image\n";
+    EXPECT_FALSE(Load());
+    EXPECT_EQ(failure.file, "data/eflame2.bmp");
+    EXPECT_NE(images.EnemyFlameImage[0], nullptr);
+    EXPECT_EQ(images.EnemyFlameImage[1], nullptr);
+}
+
+} // namespace

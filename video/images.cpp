@@ -1,0 +1,145 @@
+#include "video/images.h"
+
+#include "support/console.h"
+#include "support/text.h"
+
+#include <string>
+
+namespace {
+
+constexpr Uint8 kKeyRed = 255, kKeyGreen = 0, kKeyBlue = 255; // magenta
+
+void SetKey(SDL_Surface* image, Uint8 r, Uint8 g, Uint8 b) {
+    // The key is the image's own pixel value for the colour: the surfaces
+    // keep the format of their files, and SDL converts only at blit time.
+    SDL_SetColorKey(image, SDL_SRCCOLORKEY, SDL_MapRGB(image->format, r, g, b));
+}
+
+void SetMagentaKey(SDL_Surface* image) {
+    SetKey(image, kKeyRed, kKeyGreen, kKeyBlue);
+}
+
+void SetOpacity(SDL_Surface* image, Uint8 alpha) {
+    SDL_SetAlpha(image, SDL_SRCALPHA, alpha);
+}
+
+// Loads one slot; on failure records which file and why, so that start-up can
+// refuse to go on instead of drawing with an empty slot later.
+bool LoadSlot(SDL_Surface*& slot, const char* path, LoadFailure& failure) {
+    slot = LoadBMP(path);
+    if (slot != nullptr) return true;
+    failure.file = path;
+    failure.reason = SDL_GetError();
+    return false;
+}
+
+} // namespace
+
+SDL_Surface* LoadBMP(const char* path) {
+    SDL_RWops* stream = SDL_RWFromFile(path, "rb");
+    if (stream == nullptr) return nullptr;
+    return SDL_LoadBMP_RW(stream, 1); // closes the stream whatever happens
+}
+
+bool LoadGraphics(Images& images, Console& console, LoadFailure& failure) {
+    PrintLine(console, "Loading Graphics:");
+    PrintLine(console, "Menu screen");
+    if (!LoadSlot(images.TitleImage, "data/title.bmp", failure)) return false;
+    PrintLine(console, "Gane Over Screen");
+    if (!LoadSlot(images.GameOverImage, "data/gameover.bmp", failure)) return false;
+    PrintLine(console, "Life Token");
+    if (!LoadSlot(images.LifeTokenImage, "data/lifetoken.bmp", failure)) return false;
+    PrintLine(console, "Help Screen");
+    if (!LoadSlot(images.HelpScreenImage, "data/helpscreen.bmp", failure)) return false;
+
+    for (std::int32_t d = 0; d <= 9; ++d) {
+        PrintText(console, "Number ", 0);
+        PrintInt(console, d, kPrintLineEnd);
+        const std::string path = "data/" + IntToText(d) + ".bmp";
+        if (!LoadSlot(images.DigitImage[d], path.c_str(), failure)) return false;
+        PrintLine(console, "setting colourkey");
+        SetMagentaKey(images.DigitImage[d]);
+        PrintLine(console, "setting alpha");
+        SetOpacity(images.DigitImage[d], 128);
+    }
+
+    PrintLine(console, "Player Bitmaps 1");
+    if (!LoadSlot(images.ShipImage[1], "data/left2.bmp", failure)) return false;
+    PrintLine(console, "2");
+    if (!LoadSlot(images.ShipImage[2], "data/left1.bmp", failure)) return false;
+    PrintLine(console, "3");
+    if (!LoadSlot(images.ShipImage[3], "data/forward.bmp", failure)) return false;
+    PrintLine(console, "4");
+    if (!LoadSlot(images.ShipImage[4], "data/right1.bmp", failure)) return false;
+    PrintLine(console, "5");
+    if (!LoadSlot(images.ShipImage[5], "data/right2.bmp", failure)) return false;
+
+    PrintLine(console, "6");
+    // Types 4 to 6 reuse the three enemy files, each as a surface of its own.
+    static constexpr const char* kEnemyFiles[] = {"data/enemy1.bmp", "data/enemy2.bmp",
+                                                  "data/enemy3.bmp", "data/enemy2.bmp",
+                                                  "data/enemy1.bmp", "data/enemy2.bmp"};
+    for (int i = 1; i <= 6; ++i)
+        if (!LoadSlot(images.EnemyImage[i], kEnemyFiles[i - 1], failure)) return false;
+
+    // Stars 16 to 20 are second copies of stars 10 to 14.
+    for (std::int32_t i = 1; i <= 20; ++i) {
+        const std::int32_t file = i <= 15 ? i : i - 6;
+        const std::string path = "data/star" + IntToText(file) + ".bmp";
+        if (!LoadSlot(images.StarImage[i], path.c_str(), failure)) return false;
+    }
+
+    static constexpr const char* kBulletFiles[] = {
+        "data/bullet1.bmp", "data/bullet2.bmp",  "data/bullet3.bmp", "data/bullet4.bmp",
+        "data/ebullet.bmp", "data/ebullet2.bmp", "data/bullet7.bmp", "data/explode2.bmp"};
+    for (int i = 1; i <= 8; ++i)
+        if (!LoadSlot(images.BulletImage[i], kBulletFiles[i - 1], failure)) return false;
+    if (!LoadSlot(images.ExplosionImage[1], "data/explode1.bmp", failure)) return false;
+
+    SetOpacity(images.ExplosionImage[1], 200);
+    SetOpacity(images.BulletImage[8], 200);
+
+    if (!LoadSlot(images.NoLivesImage, "data/nolives.bmp", failure)) return false;
+    if (!LoadSlot(images.JoinImage, "data/join.bmp", failure)) return false;
+    if (!LoadSlot(images.ExplosionImage[2], "data/explode2.bmp", failure)) return false;
+    if (!LoadSlot(images.FlameImage[0], "data/flame1.bmp", failure)) return false;
+    if (!LoadSlot(images.FlameImage[1], "data/flame2.bmp", failure)) return false;
+    if (!LoadSlot(images.EnemyFlameImage[0], "data/eflame1.bmp", failure)) return false;
+    if (!LoadSlot(images.EnemyFlameImage[1], "data/eflame2.bmp", failure)) return false;
+
+    SetMagentaKey(images.JoinImage);
+    SetMagentaKey(images.NoLivesImage);
+
+    for (int i = 1; i <= 2; ++i) {
+        SetMagentaKey(images.EnemyFlameImage[i - 1]);
+        SetMagentaKey(images.FlameImage[i - 1]);
+        SetMagentaKey(images.ExplosionImage[i]);
+        SetOpacity(images.FlameImage[i - 1], 166);
+        SetOpacity(images.EnemyFlameImage[i - 1], 166);
+    }
+
+    // EnemyImage[6] stays unkeyed: no enemy type draws it.
+    for (int i = 1; i <= 5; ++i) {
+        SetMagentaKey(images.ShipImage[i]);
+        SetMagentaKey(images.EnemyImage[i]);
+        SetMagentaKey(images.BulletImage[i]);
+        SetOpacity(images.BulletImage[i], 222);
+    }
+
+    SetMagentaKey(images.BulletImage[6]);
+    SetOpacity(images.BulletImage[6], 166);
+    SetMagentaKey(images.BulletImage[7]);
+    SetOpacity(images.BulletImage[7], 128);
+    SetMagentaKey(images.BulletImage[8]);
+
+    // The faint dots sit on black, the distant bodies on magenta.
+    for (int i = 1; i <= 9; ++i)
+        SetKey(images.StarImage[i], 0, 0, 0);
+    for (int i = 10; i <= 20; ++i)
+        SetMagentaKey(images.StarImage[i]);
+
+    SetMagentaKey(images.GameOverImage);
+    SetMagentaKey(images.LifeTokenImage);
+    SetOpacity(images.LifeTokenImage, 128);
+    return true;
+}
