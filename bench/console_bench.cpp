@@ -84,9 +84,12 @@ bool MeasureTerminal(int cols, int rows, long iterations, const std::vector<Trac
     if (ok) {
         // Past the first screenful, into the scrolling state the game lives in.
         long warmLines = 0;
-        while (warmLines < 3L * rows)
+        // Drained after every iteration: a full terminal buffer would stall
+        // the writer.
+        while (warmLines < 3L * rows) {
             warmLines += ReplayIteration(console, trace);
-        Drain(master);
+            Drain(master);
+        }
 
         double cpu = 0;
         std::uint64_t bytes = 0;

@@ -359,11 +359,13 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
     }
     PtyWatch watch(game.master, launch);
     watch.Start();
+    XProbe probe;
 
     auto fail = [&](const std::string& why) {
         game.Kill();
         watch.Join();
         close(game.master);
+        probe.Close();
         server.Stop();
         report.Note("whole game stopped: " + why);
         return false;
@@ -371,7 +373,6 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
 
     // Start-up seen from outside: the "starting menu" line on the terminal,
     // and the first title picture on the display.
-    XProbe probe;
     double titleAt = -1;
     for (int tries = 0; tries < 2000 && titleAt < 0; ++tries) {
         if (!probe.FindWindow(kWidth, kHeight)) {
@@ -466,6 +467,7 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
     if (!ended) return fail("Escape did not end the game");
     watch.Join();
     close(game.master);
+    probe.Close();
     server.Stop();
 
     // Frames whose flip line arrived inside the window.

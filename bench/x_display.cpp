@@ -32,8 +32,12 @@ bool Search(Display* display, Window window, int w, int h, Window& found) {
 
 } // namespace
 
-XProbe::~XProbe() {
+XProbe::~XProbe() { Close(); }
+
+void XProbe::Close() {
     if (display_) XCloseDisplay(AsDisplay(display_));
+    display_ = nullptr;
+    found_ = false;
 }
 
 bool XProbe::Available() {

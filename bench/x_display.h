@@ -16,6 +16,7 @@ class XProbe {
     static bool Available(); // built with Xlib
 
     bool Open(const std::string& display);
+    void Close(); // before the server goes away, or Xlib ends the process
     // Finds a mapped window of the given size; remembers where it lies.
     bool FindWindow(int width, int height);
     // Whether any pixel of the window found is not black.
