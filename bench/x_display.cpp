@@ -32,7 +32,9 @@ bool Search(Display* display, Window window, int w, int h, Window& found) {
 
 } // namespace
 
-XProbe::~XProbe() { Close(); }
+XProbe::~XProbe() {
+    Close();
+}
 
 void XProbe::Close() {
     if (display_) XCloseDisplay(AsDisplay(display_));
