@@ -54,7 +54,6 @@ std::vector<Artwork> DrawAllArtwork() {
     HelpSprites help{find("forward.bmp"),
                      find("lifetoken.bmp"),
                      find("bullet4.bmp"),
-                     find("flame1.bmp"),
                      {find("enemy1.bmp"), find("enemy2.bmp"), find("enemy3.bmp")},
                      {}};
     for (int d = 0; d <= 9; ++d)

@@ -109,12 +109,12 @@ Image GunShot(int frame) {
                                  if (d >= 0) return false;
                                  const float core = std::clamp(-d / radius, 0.0f, 1.0f);
                                  const float glow = std::exp(-std::pow((p.y - pulse) / 1.8f, 2));
-                                 const float fade = 1.0f - 0.3f * (p.y / 14.0f);
-                                 const Color edge = Hex(40, 170, 255);
-                                 const Color mid = Hex(130, 238, 255);
+                                 const float fade = 1.0f - 0.2f * (p.y / 14.0f);
+                                 const Color edge = Hex(70, 200, 255);
+                                 const Color mid = Hex(180, 248, 255);
                                  c = Mix(Mix(edge, mid, std::min(1.0f, core * 2.0f)),
                                          Hex(255, 255, 255),
-                                         std::min(1.0f, std::max(core * core, glow * 0.9f))) *
+                                         std::min(1.0f, std::max(core, glow * 0.9f))) *
                                      fade;
                                  return true;
                              }),

@@ -19,6 +19,9 @@ constexpr Vec2 kOnePlayerCursor{473, 245};
 constexpr Vec2 kTwoPlayerCursor{500, 245};
 constexpr Vec2 kHelpCursor{345, 295};
 constexpr Vec2 kQuitCursor{345, 370};
+// "PLAYERS" lines up with the other labels; the cursor on that row stands by
+// the 1 or the 2 instead.
+constexpr Vec2 kPlayersLabel{kStartCursor.x, kOnePlayerCursor.y};
 
 const Lettering kMenuLettering{2.6f,
                                1.3f,
@@ -243,7 +246,7 @@ Image TitleScreen(const Image& cursor) {
 
     // The menu: each label just right of where the cursor stands for it.
     MenuLabel(image, "START", kStartCursor, cursor);
-    MenuLabel(image, "PLAYERS", {345, 245}, cursor);
+    MenuLabel(image, "PLAYERS", kPlayersLabel, cursor);
     MenuLabel(image, "1", kOnePlayerCursor, cursor, 5);
     MenuLabel(image, "2", kTwoPlayerCursor, cursor, 5);
     MenuLabel(image, "HELP", kHelpCursor, cursor);

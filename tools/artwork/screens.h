@@ -33,7 +33,6 @@ struct HelpSprites {
     const Image* ship;
     const Image* tokenShip;
     const Image* missile;
-    const Image* flame;
     std::array<const Image*, 3> enemies;
     std::array<const Image*, 10> digits;
 };
