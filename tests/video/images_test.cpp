@@ -2,6 +2,7 @@
 // and opacity, the trace, and what happens when a file is missing or broken.
 #include "support/console.h"
 #include "test_support.h"
+#include "video/draw.h"
 #include "video/images.h"
 
 #include <cstdlib>
@@ -257,6 +258,47 @@ TEST_F(LoadGraphicsTest, KeyedPixelsStayOutAndTranslucentOnesBlend) {
         EXPECT_NEAR(g, blended(sg, bgG), 2.0) << "alpha " << c.alpha;
         EXPECT_NEAR(b, blended(sb, bgB), 2.0) << "alpha " << c.alpha;
     }
+}
+
+// BlitAt with the real images (24-bit files, keyed, some translucent) on the
+// 32-bit screen writes exactly what SDL's own blit writes, also where the
+// image is clipped at the edges.
+TEST_F(LoadGraphicsTest, BlitAtDrawsExactlyWhatSdlDraws) {
+    ASSERT_TRUE(Load());
+    SDL_Surface* other =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 640, 480, 32, 0xff0000, 0x00ff00, 0x0000ff, 0);
+    ASSERT_NE(other, nullptr);
+    auto background = [](SDL_Surface* s) {
+        // A busy ground, so every blend has something to mix with.
+        for (int y = 0; y < s->h; ++y)
+            for (int x = 0; x < s->w; ++x) {
+                SDL_Rect dot{static_cast<Sint16>(x), static_cast<Sint16>(y), 1, 1};
+                SDL_FillRect(s, &dot,
+                             SDL_MapRGB(s->format, static_cast<Uint8>(x * 7 + y),
+                                        static_cast<Uint8>(y * 3), static_cast<Uint8>(x ^ y)));
+            }
+    };
+    SDL_Surface* drawn[] = {images.ShipImage[1],      images.LifeTokenImage, images.DigitImage[8],
+                            images.ExplosionImage[1], images.BulletImage[2], images.BulletImage[6],
+                            images.BulletImage[7],    images.StarImage[8],   images.StarImage[13],
+                            images.EnemyImage[1],     images.EnemyImage[6],  images.GameOverImage,
+                            images.FlameImage[1]};
+    const int spots[][2] = {{100, 120}, {-10, -7}, {630, 470}, {-30, 460}, {600, -20}, {0, 0}};
+    background(sdl.screen);
+    background(other);
+    for (SDL_Surface* image : drawn)
+        for (const auto& spot : spots) {
+            BlitAt(sdl.screen, spot[0], spot[1], image);
+            SDL_Rect from{0, 0, static_cast<Uint16>(image->w), static_cast<Uint16>(image->h)};
+            SDL_Rect to{static_cast<Sint16>(spot[0]), static_cast<Sint16>(spot[1]), 0, 0};
+            SDL_UpperBlit(image, &from, other, &to);
+        }
+    int differing = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x)
+            differing += RawPixelAt(sdl.screen, x, y) != RawPixelAt(other, x, y);
+    EXPECT_EQ(differing, 0);
+    SDL_FreeSurface(other);
 }
 
 TEST_F(LoadGraphicsTest, LoadBmpGivesNothingForAFileItCannotUse) {
