@@ -45,16 +45,18 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${NOVAWING_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The summary above is the first line; this is the long description.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "two-player vertically scrolling space shoot-'em-up
- Nova Wing is a space shooter for one or two players at one keyboard: fly
- over a scrolling starfield, fire twin guns and missiles, and destroy the
- enemy ships that come down from the top of the screen.  Player 2 can join
- at any time with the 2 key.  The game runs in an SDL window; the terminal
- that starts it shows a running trace of what the game is doing.
- .
- Start it with: novawing")
-# Run-time libraries of the game: SDL 1.2, ncurses and the C and C++ runtimes.
+  "Nova Wing is a space shooter for one or two players at one keyboard: fly
+over a scrolling starfield, fire twin guns and missiles, and destroy the
+enemy ships that come down from the top of the screen.  Player 2 can join
+at any time with the 2 key.  The game runs in an SDL window; the terminal
+that starts it shows a running trace of what the game is doing.
+
+Start it with: novawing")
+# Run-time libraries the game links: SDL 1.2, ncurses with its terminfo
+# library, and the C and C++ runtimes (the versions are those whose symbols
+# it uses).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "libsdl1.2debian (>= 1.2.15), libncurses6 (>= 6), libtinfo6 (>= 6), libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1")
+  "libsdl1.2debian (>= 1.2.15), libncurses6 (>= 6), libtinfo6 (>= 6), libc6 (>= 2.34), libstdc++6 (>= 5), libgcc-s1 (>= 3.0)")
 include(CPack)

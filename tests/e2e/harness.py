@@ -31,6 +31,11 @@ class Failure(AssertionError):
     pass
 
 
+class Disturbed(Exception):
+    """Something the game does at random (an enemy shot hitting a ship that
+    a case watches) spoiled the observation; the case may be played again."""
+
+
 def check(condition, message):
     if not condition:
         raise Failure(message)
@@ -326,7 +331,7 @@ class Session:
 
     def __exit__(self, kind, value, trace):
         if value is not None:
-            self.log(f"FAILED: {value}")
+            self.log(f"{'DISTURBED' if isinstance(value, Disturbed) else 'FAILED'}: {value}")
             for game in self.games:
                 if game.window and game.pid and alive(game.pid):
                     try:
