@@ -143,3 +143,25 @@ bool LoadGraphics(Images& images, Console& console, LoadFailure& failure) {
     SetOpacity(images.LifeTokenImage, 128);
     return true;
 }
+
+void FreeGraphics(Images& images) {
+    auto release = [](SDL_Surface*& image) {
+        SDL_FreeSurface(image); // nothing for an empty slot
+        image = nullptr;
+    };
+    auto releaseTable = [&release](auto& table) {
+        for (SDL_Surface*& image : table)
+            release(image);
+    };
+    releaseTable(images.ShipImage);
+    releaseTable(images.EnemyImage);
+    releaseTable(images.StarImage);
+    releaseTable(images.BulletImage);
+    releaseTable(images.ExplosionImage);
+    releaseTable(images.FlameImage);
+    releaseTable(images.EnemyFlameImage);
+    releaseTable(images.DigitImage);
+    for (SDL_Surface** single : {&images.TitleImage, &images.GameOverImage, &images.LifeTokenImage,
+                                 &images.HelpScreenImage, &images.NoLivesImage, &images.JoinImage})
+        release(*single);
+}

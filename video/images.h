@@ -45,5 +45,11 @@ SDL_Surface* LoadBMP(const char* path);
 // saying which and why.
 bool LoadGraphics(Images& images, Console& console, LoadFailure& failure);
 
+// Gives every loaded image back and empties its slot (not the screen, which
+// SDL_Quit takes down).  The game keeps its images until the process ends
+// and never calls this; tests and harnesses that load them again and again
+// in one process do.
+void FreeGraphics(Images& images);
+
 inline int ScreenWidth(const Images& images) { return images.screen->w; }
 inline int ScreenHeight(const Images& images) { return images.screen->h; }

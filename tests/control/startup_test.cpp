@@ -126,6 +126,7 @@ TEST(StartUp, TraceSettingsImagesAndEntryValues) {
     EXPECT_EQ(p2.vx, -80);
     EXPECT_EQ(p2.lives, 5);
     EXPECT_EQ(p2.health, 100);
+    FreeGraphics(game->images);
     SDL_Quit();
 }
 
