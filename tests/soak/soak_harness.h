@@ -415,34 +415,9 @@ inline void StartSoakGame(Game& game, SoakClock& clock, unsigned worldSeed) {
     BeginFrameLoop(game);
 }
 
-// Frees every loaded image (not the screen, which SDL_Quit takes down).  The
-// game keeps its images until the process ends; a harness that starts games
-// one after another in one process gives them back itself.
-inline void FreeImages(Images& images) {
-    auto release = [](SDL_Surface*& image) {
-        SDL_FreeSurface(image); // does nothing for an empty slot
-        image = nullptr;
-    };
-    auto releaseAll = [&release](auto& table) {
-        for (SDL_Surface*& image : table)
-            release(image);
-    };
-    releaseAll(images.ShipImage);
-    releaseAll(images.EnemyImage);
-    releaseAll(images.StarImage);
-    releaseAll(images.BulletImage);
-    releaseAll(images.ExplosionImage);
-    releaseAll(images.FlameImage);
-    releaseAll(images.EnemyFlameImage);
-    releaseAll(images.DigitImage);
-    for (SDL_Surface** single : {&images.TitleImage, &images.GameOverImage, &images.LifeTokenImage,
-                                 &images.HelpScreenImage, &images.NoLivesImage, &images.JoinImage})
-        release(*single);
-}
-
 // Ends a harness game: its images, then SDL.
 inline void EndSoakGame(Game& game) {
-    FreeImages(game.images);
+    FreeGraphics(game.images);
     SDL_Quit();
     game.images.screen = nullptr;
 }
