@@ -150,6 +150,24 @@ bool RunFrameBench(const BenchOptions& options, Report& report, std::vector<Trac
         RunFrame(*game);
     }
 
+    // One whole iteration of the loop as the game runs it: the waiting pass
+    // before the deadline ("checking", "SDL_Delay") and then the frame.
+    // Taken right after the warm-up, whatever the number of frames timed,
+    // so the scores it prints (and so its lines) do not depend on it.
+    OutputRoutine capture = [&trace](std::string_view text, int flags) {
+        trace.push_back({std::string(text), flags});
+    };
+    SetOutputRoutine(game->console, capture);
+    scene.BeforeFrame(*game, frame++);
+    game->loop.OldTimer = clock.now + 1.0;
+    LoopPass(*game);
+    LoopPass(*game);
+    SetOutputRoutine(game->console, sink);
+    report.Note("console trace taken after " + std::to_string(kWarmUpFrames) +
+                " frames of the busy scene, scores " +
+                std::to_string(game->world.players[1].score) + " and " +
+                std::to_string(game->world.players[2].score));
+
     const long n = options.frames;
     std::vector<double> update(n), draw(n), flip(n), split(n), whole(n), clear;
     clear.reserve(2 * n);
@@ -164,18 +182,6 @@ bool RunFrameBench(const BenchOptions& options, Report& report, std::vector<Trac
         split[i] = t.update + t.draw + t.flip;
         clear.push_back(TimeClear(screen));
     }
-
-    // One whole iteration of the loop as the game runs it: the waiting pass
-    // before the deadline ("checking", "SDL_Delay") and then the frame.
-    OutputRoutine capture = [&trace](std::string_view text, int flags) {
-        trace.push_back({std::string(text), flags});
-    };
-    SetOutputRoutine(game->console, capture);
-    scene.BeforeFrame(*game, frame++);
-    game->loop.OldTimer = clock.now + 1.0;
-    LoopPass(*game);
-    LoopPass(*game);
-    SetOutputRoutine(game->console, sink);
 
     for (long i = 0; i < n; ++i, ++frame) {
         scene.BeforeFrame(*game, frame);

@@ -118,6 +118,8 @@ int main(int argc, char** argv) {
         }
     }
 
+    // Other work on the machine shows in every timing; say how busy it was.
+    report.Add("machine_load_average_end", LoadAverage(), "", "load average (1 min) at the end", 2);
     PrintTable(report, stdout);
     if (!options.jsonPath.empty() && !WriteJson(report, options.jsonPath)) {
         std::fprintf(stderr, "novawing-bench: cannot write %s\n", options.jsonPath.c_str());
