@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer, no recovery) in build-fuzz/ and runs each one.
+#
+#   scripts/fuzz.sh                 60 seconds per target (what ./test.sh runs)
+#   scripts/fuzz.sh 3600            an hour per target
+#   scripts/fuzz.sh 600 images      ten minutes, one target
+#
+# Targets: config_reader, item_reader, parse_number, images.  Each one's
+# corpus grows in build-fuzz/corpus/<target>/, starting from the seeds in
+# fuzz/corpus/<target>/ (images: from the generated data/).  An input that
+# crashes or breaks a target's checks is saved as build-fuzz/findings/<target>-*
+# and the script fails; rerun one with  build-fuzz/fuzz/fuzz_<target> FILE
+# (images: from build-fuzz/game).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+seconds=${1:-60}
+shift || true
+targets=("$@")
+[[ ${#targets[@]} -gt 0 ]] || targets=(config_reader item_reader parse_number images)
+
+build=$root/build-fuzz
+cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DNOVAWING_FUZZ=ON -DNOVAWING_TESTS=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)" --target "${targets[@]/#/fuzz_}" >/dev/null
+
+export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0:allocator_may_return_null=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$root/scripts/lsan-suppressions.txt:print_suppressions=0
+export SDL_VIDEODRIVER=dummy
+mkdir -p "$build/findings" "$build/logs"
+
+failed=0
+for target in "${targets[@]}"; do
+  corpus=$build/corpus/$target
+  mkdir -p "$corpus"
+  options=(-max_total_time="$seconds" -timeout=20 -print_final_stats=1
+           -artifact_prefix="$build/findings/$target-")
+  seeds=$root/fuzz/corpus/$target
+  if [[ $target == images ]]; then
+    # Seeds are the game's own generated images, made afresh each time.
+    seeds=$build/seeds/images
+    rm -rf "$seeds"
+    (cd "$build/game" && NOVAWING_MAKE_SEEDS="$seeds" "$build/fuzz/fuzz_images")
+    options+=(-max_len=32768)
+  fi
+  log=$build/logs/$target.log
+  # The targets work in scratch directories of their own, so every path
+  # handed to libFuzzer is absolute.
+  if (cd "$build/game" && "$build/fuzz/fuzz_$target" "${options[@]}" "$corpus" "$seeds") \
+      >"$log" 2>&1; then
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+    done_line=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -1)
+    cov=$(sed -E 's/.*cov: ([0-9]+).*/\1/' <<<"$done_line")
+    features=$(sed -E 's/.*ft: ([0-9]+).*/\1/' <<<"$done_line")
+    rate=$(sed -E 's/.*exec\/s: ([0-9]+).*/\1/' <<<"$done_line")
+    echo "fuzz_$target: $runs runs in ${seconds}s ($rate exec/s), cov: $cov, ft: $features," \
+         "corpus $(find "$corpus" -type f | wc -l) inputs"
+  else
+    echo "fuzz_$target FAILED; the end of $log:"
+    tail -40 "$log"
+    failed=1
+  fi
+done
+exit "$failed"

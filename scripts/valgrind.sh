@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Memory checks on a whole headless run of the game (start-up, the title menu
+# with scripted keys, N frames, Escape and the normal exit):
+#   1. valgrind memcheck: no error and no definite or possible leak;
+#   2. peak resident size of 1,000 and 100,000 frames (without valgrind):
+#      it must not grow with the number of frames.
+#
+#   scripts/valgrind.sh [BUILD_DIR [FRAMES]]   default build-rob, 3000 frames
+#
+# BUILD_DIR must be a build without the sanitizers; headless_run is built
+# there if needed.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(realpath -m "${1:-build-rob}")
+frames=${2:-3000}
+if [[ ! -f $build/CMakeCache.txt ]]; then
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+cmake --build "$build" -j"$(nproc)" --target headless_run >/dev/null 2>&1
+runner=$build/tests/soak/headless_run
+cd "$build/game"
+export SDL_VIDEODRIVER=dummy
+
+log=$build/valgrind.log
+if ! valgrind --leak-check=full --show-leak-kinds=definite,possible \
+    --errors-for-leak-kinds=definite,possible --error-exitcode=1 --log-file="$log" \
+    "$runner" "$frames" >/dev/null 2>"$build/valgrind-run.err"; then
+  echo "valgrind: errors or leaks in a run of $frames frames; $log says:"
+  grep -E '^==[0-9]+== ' "$log" | tail -60
+  exit 1
+fi
+echo "valgrind: $frames frames:" \
+  "$(grep -Eo 'ERROR SUMMARY: [0-9]+ errors' "$log"), $(grep -Eo 'definitely lost: [0-9,]+ bytes' "$log"), $(grep -Eo 'possibly lost: [0-9,]+ bytes' "$log"), $(grep -Eo 'still reachable: [0-9,]+ bytes' "$log") (the images, kept until exit)"
+
+# The run reports its own peak resident size on standard error.
+peak() {
+  "$runner" "$1" 2>&1 >/dev/null | sed -n 's/.*peak resident size \([0-9]*\) kB.*/\1/p'
+}
+short=$(peak 1000)
+long=$(peak 100000)
+echo "peak resident size: ${short} kB after 1,000 frames, ${long} kB after 100,000 frames"
+# A few hundred kB of slack for the allocator and the kernel's accounting.
+if (( long > short + 512 )); then
+  echo "memory grows with the number of frames"
+  exit 1
+fi
