@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -406,13 +407,10 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
     // Start-up seen from outside: the "starting menu" line on the terminal,
     // and the first title picture on the display.
     double titleAt = -1;
-    for (int tries = 0; tries < 2000 && titleAt < 0; ++tries) {
-        if (!probe.FindWindow(kWidth, kHeight)) {
-            if (tries == 0) probe.Open(server.display);
-            SleepMs(2);
-            continue;
-        }
-        if (probe.AnyLit())
+    const Steady::time_point giveUp = launch + std::chrono::seconds(10);
+    while (titleAt < 0 && Steady::now() < giveUp) {
+        if (!probe.IsOpen()) probe.Open(server.display);
+        if (probe.IsOpen() && probe.FindWindow(kWidth, kHeight) && probe.AnyLit())
             titleAt = Seconds(launch, Steady::now());
         else
             SleepMs(2);
@@ -462,7 +460,8 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
             serverStart = ProcessCpuSeconds(server.pid);
             twoDrawnStart = watch.PlayerTwoDrawn();
         }
-        if (windowStart >= 0 && elapsed >= settle + options.playSeconds) {
+        const double inWindow = windowStart < 0 ? 0 : Seconds(launch, Steady::now()) - windowStart;
+        if (windowStart >= 0 && inWindow >= options.playSeconds) {
             windowEnd = Seconds(launch, Steady::now());
             cpuEnd = ProcessCpuSeconds(game.pid);
             fineEnd = ProcessCpuSecondsFine(game.pid);
@@ -486,7 +485,10 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
             game.pid = -1;
             return fail("the game ended during play");
         }
-        SleepMs(500);
+        // Half a second per step, the last one cut to end the window on time.
+        const double left = windowStart < 0 ? settle - Seconds(playStart, Steady::now())
+                                            : options.playSeconds - inWindow;
+        SleepMs(std::clamp(static_cast<int>(left * 1000.0), 1, 500));
     }
 
     Xdotool(

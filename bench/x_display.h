@@ -17,6 +17,7 @@ class XProbe {
 
     bool Open(const std::string& display);
     void Close(); // before the server goes away, or Xlib ends the process
+    bool IsOpen() const { return display_ != nullptr; }
     // Finds a mapped window of the given size; remembers where it lies.
     bool FindWindow(int width, int height);
     // Whether any pixel of the window found is not black.
