@@ -39,18 +39,49 @@ std::uint64_t Drain(int master) {
     }
 }
 
-// The game prints each piece with PrintText or PrintInt; both hand the output
-// routine the finished text.  Printing the finished text again with its flags
-// (less the line break, which PrintText adds back) hands it exactly the same.
-long ReplayIteration(Console& console, const std::vector<TracePiece>& trace) {
-    long lines = 0;
+// One captured piece, ready to be printed again the way the game printed it.
+struct Replay {
+    std::string text; // without the line break PrintText adds back
+    int flags = 0;
+    bool number = false; // printed with PrintInt
+    std::int32_t value = 0;
+};
+
+// The output routine sees only finished text.  A piece that is exactly what
+// PrintInt makes of a number with those flags was a PrintInt call (the game
+// prints no text of that shape); anything else was PrintText.
+std::vector<Replay> ClassifyPieces(const std::vector<TracePiece>& trace) {
+    std::vector<Replay> pieces;
     for (const TracePiece& piece : trace) {
-        std::string_view text = piece.text;
-        if (piece.flags & kPrintLineEnd) {
-            if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
-            ++lines;
+        Replay r;
+        r.flags = piece.flags;
+        r.text = piece.text;
+        if ((r.flags & kPrintLineEnd) && !r.text.empty() && r.text.back() == '\n')
+            r.text.pop_back();
+        char* end = nullptr;
+        const long value = std::strtol(r.text.c_str(), &end, 10);
+        if (end != r.text.c_str() && value >= INT32_MIN && value <= INT32_MAX) {
+            const char* format = (r.flags & kPrintLineEnd) ? "% d\n"
+                                 : (r.flags & kPrintZone)  ? "% -14d"
+                                                           : "% d";
+            char again[32];
+            std::snprintf(again, sizeof again, format, static_cast<int>(value));
+            r.number = piece.text == again;
+            r.value = static_cast<std::int32_t>(value);
         }
-        PrintText(console, text, piece.flags);
+        pieces.push_back(std::move(r));
+    }
+    return pieces;
+}
+
+long ReplayIteration(Console& console, const std::vector<Replay>& pieces) {
+    long lines = 0;
+    for (const Replay& piece : pieces) {
+        if (piece.number)
+            PrintInt(console, piece.value, piece.flags);
+        else
+            PrintText(console, piece.text, piece.flags);
+        lines += (piece.flags & kPrintLineEnd) != 0;
     }
     return lines;
 }
@@ -61,7 +92,7 @@ struct TerminalFigures {
     long lines = 0;
 };
 
-bool MeasureTerminal(int cols, int rows, long iterations, const std::vector<TracePiece>& trace,
+bool MeasureTerminal(int cols, int rows, long iterations, const std::vector<Replay>& trace,
                      TerminalFigures& figures, std::string& error) {
     int master = -1;
     int slave = -1;
@@ -126,14 +157,18 @@ bool RunConsoleBench(const BenchOptions& options, const std::vector<TracePiece>&
     unsetenv("LINES");
     unsetenv("COLUMNS");
 
+    const std::vector<Replay> pieces = ClassifyPieces(trace);
     TerminalFigures small;
     TerminalFigures large;
     std::string error;
-    if (!MeasureTerminal(80, 24, options.consoleFrames, trace, small, error) ||
-        !MeasureTerminal(200, 60, options.consoleFrames, trace, large, error)) {
+    if (!MeasureTerminal(80, 24, options.consoleFrames, pieces, small, error) ||
+        !MeasureTerminal(200, 60, options.consoleFrames, pieces, large, error)) {
         report.Note("console figures skipped: " + error);
         return false;
     }
+    long numbers = 0;
+    for (const Replay& piece : pieces)
+        numbers += piece.number;
     long linesPerIteration = 0;
     for (const TracePiece& piece : trace)
         linesPerIteration += (piece.flags & kPrintLineEnd) != 0;
@@ -151,10 +186,12 @@ bool RunConsoleBench(const BenchOptions& options, const std::vector<TracePiece>&
     report.Add("console_lines_per_frame", static_cast<double>(linesPerIteration), "",
                "console lines per loop iteration", 0);
     report.Note("console figures: the trace of one loop iteration (waiting pass and frame, " +
-                std::to_string(linesPerIteration) +
-                " lines) captured from the busy scene and replayed " +
+                std::to_string(linesPerIteration) + " lines, " + std::to_string(pieces.size()) +
+                " pieces of which " + std::to_string(numbers) +
+                " numbers) captured from the busy scene and replayed " +
                 std::to_string(options.consoleFrames) +
-                " times through the real curses console (TERM=xterm) on a pseudo-terminal, after "
+                " times through PrintText and PrintInt and the real curses console (TERM=xterm) on "
+                "a pseudo-terminal, after "
                 "three screenfuls of warm-up; bytes read off the master side after each "
                 "iteration, CPU time of the writing thread only");
     return true;
