@@ -294,6 +294,16 @@ double ProcessCpuSecondsFine(pid_t pid) {
     return total;
 }
 
+// Times the scheduler took the processor away from the game while it was
+// ready to run: each one may have made a frame late.
+long InvoluntarySwitches(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("nonvoluntary_ctxt_switches:", 0) == 0) return std::stol(line.substr(27));
+    return -1;
+}
+
 double PeakResidentMb(pid_t pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     std::string line;
@@ -448,7 +458,7 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
     double windowStart = -1, windowEnd = -1;
     double cpuStart = 0, cpuEnd = 0, fineStart = 0, fineEnd = 0, serverStart = 0, serverEnd = 0;
     double peakMb = -1;
-    long twoDrawnStart = 0, twoDrawnEnd = 0;
+    long twoDrawnStart = 0, twoDrawnEnd = 0, switchesStart = 0, switchesEnd = 0;
     static const char* const kPhases[4][2] = {
         {"Left Up d w", ""}, {"", "Left Up d w"}, {"Right Down a s", ""}, {"", "Right Down a s"}};
     for (int step = 0;; ++step) {
@@ -459,6 +469,7 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
             fineStart = ProcessCpuSecondsFine(game.pid);
             serverStart = ProcessCpuSeconds(server.pid);
             twoDrawnStart = watch.PlayerTwoDrawn();
+            switchesStart = InvoluntarySwitches(game.pid);
         }
         const double inWindow = windowStart < 0 ? 0 : Seconds(launch, Steady::now()) - windowStart;
         if (windowStart >= 0 && inWindow >= options.playSeconds) {
@@ -468,6 +479,7 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
             serverEnd = ProcessCpuSeconds(server.pid);
             peakMb = PeakResidentMb(game.pid);
             twoDrawnEnd = watch.PlayerTwoDrawn();
+            switchesEnd = InvoluntarySwitches(game.pid);
             break;
         }
         // One xdotool run per change: "keyup ..." or "keydown ...".
@@ -555,6 +567,8 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
                "  \"Working\" to \"Resetting OldTimer\", median", 2);
     report.Add("game_rearm_to_next_frame_extra_ms", Summarise(lateness).median, "ms",
                "  re-arm to next \"Working\", beyond 33 ms, median", 2);
+    report.Add("game_preemptions", static_cast<double>(switchesEnd - switchesStart), "",
+               "  involuntary switches (each trace line wakes a reader)", 0);
     report.AddWithGoal("game_peak_rss_mb", peakMb, "MB", "whole game: peak resident (VmHWM)",
                        "<= 48 MB", peakMb >= 0 && peakMb <= 48.0, 1);
     report.Add("game_play_seconds", seconds, "s", "whole game: play window", 1);
