@@ -13,6 +13,7 @@ import argparse
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -762,6 +763,8 @@ def case_installed(args):
         check(os.listdir(elsewhere) == [], f"the game wrote files: {os.listdir(elsewhere)}")
 
 
+CASE_TIME_LIMIT = 100  # seconds; CTest's timeout for a case is 120
+
 CASES = {name[len("case_"):]: function for name, function in globals().items()
          if name.startswith("case_")}
 
@@ -777,6 +780,17 @@ def main():
     args = parser.parse_args()
     args.game_dir = os.path.abspath(args.game_dir)
     args.artifacts = os.path.abspath(args.artifacts)
+    # Give up before CTest's own timeout would kill this process outright:
+    # a failure raised here still stops the X server, the terminal and the
+    # game on the way out, and so does being told to stop.
+    def give_up(signum, frame):
+        raise Failure(f"stopped by signal {signum}" if signum != signal.SIGALRM
+                      else f"the case took longer than {CASE_TIME_LIMIT} s")
+
+    signal.signal(signal.SIGALRM, give_up)
+    signal.signal(signal.SIGTERM, give_up)
+    signal.signal(signal.SIGHUP, give_up)
+    signal.alarm(CASE_TIME_LIMIT)
     try:
         CASES[args.case](args)
     except harness.Skip as reason:
