@@ -477,20 +477,38 @@ def at_rest(game, art, player, timeout=3):
     except Failure:
         last = game.screenshot("not-at-rest")
         elsewhere = find_ship(last, art, player)
-        if elsewhere:
+        if elsewhere and damage_shown(last, player):
             raise Disturbed(f"player {player}'s ship is at {elsewhere}, not at rest at {rest}:"
-                            " knocked off its course")
+                            " an enemy shot hit it and knocked it off its course")
         raise
     game.session.log(f"player {player}'s ship at rest at {rest}")
     return shot, rest
 
 
+def damage_shown(shot, player):
+    """Whether a player's health bar shows any damage, the colour of its
+    damage part anywhere in it (it shows through the transparent parts of
+    the score digits drawn over the top of the bars)."""
+    x0 = 50 if player == 1 else shot.width - 50
+    colour = bytes(MAGENTA if player == 1 else BLUE_655)
+    for y in range(25, shot.height - 145):
+        row = shot.row(y, x0, x0 + 15)
+        if any(row[i : i + 3] == colour for i in range(0, 45, 3)):
+            return True
+    return False
+
+
 def still_at_rest(shot, art, player, rest):
     """Between screenshots a ship that nobody steers stays at rest, unless
     an enemy shot hits it (knocking it away) or an enemy flies over it."""
-    if not ship_at(shot, art, rest):
-        raise Disturbed(f"player {player}'s ship is no longer to be seen at {rest}: "
-                        "hit or flown over by an enemy")
+    if ship_at(shot, art, rest):
+        return
+    elsewhere = find_ship(shot, art, player)
+    if not elsewhere:
+        raise Disturbed(f"player {player}'s ship is hidden at {rest}: an enemy flies over it")
+    check(damage_shown(shot, player),
+          f"player {player}'s ship moved from {rest} to {elsewhere} unhit, with no key held")
+    raise Disturbed(f"player {player}'s ship is at {elsewhere}: an enemy shot knocked it away")
 
 
 def case_play_start(args):
