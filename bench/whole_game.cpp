@@ -568,7 +568,7 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
     report.Add("game_rearm_to_next_frame_extra_ms", Summarise(lateness).median, "ms",
                "  re-arm to next \"Working\", beyond 33 ms, median", 2);
     report.Add("game_preemptions", static_cast<double>(switchesEnd - switchesStart), "",
-               "  involuntary switches (each trace line wakes a reader)", 0);
+               "  involuntary context switches in the window", 0);
     report.AddWithGoal("game_peak_rss_mb", peakMb, "MB", "whole game: peak resident (VmHWM)",
                        "<= 48 MB", peakMb >= 0 && peakMb <= 48.0, 1);
     report.Add("game_play_seconds", seconds, "s", "whole game: play window", 1);
