@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(g++ cmake make pkg-config libsdl1.2-dev libncurses-dev)
 if [[ "${1:-}" == "--test" ]]; then
-  packages+=(googletest libgtest-dev xvfb xdotool x11-apps xauth tmux imagemagick
+  packages+=(googletest libgtest-dev python3 xvfb xdotool x11-apps xauth tmux imagemagick
              clang libclang-rt-14-dev valgrind)
 fi
 
