@@ -250,6 +250,9 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     // of the trace.  endwin shows the cursor again.
     leaveok(stdscr, TRUE);
     curs_set(0);
+    // Nor is anything read from it, so curses need not look for typed-ahead
+    // input before every refresh: one system call less per line.
+    typeahead(-1);
     SetUpColourPairs();
 }
 
