@@ -29,4 +29,6 @@ void SeedRandom(Random&, double x) {
     std::rand(); // the first value after seeding is thrown away
 }
 
-double ProcessTimer() { return static_cast<double>(std::clock()) / 1000.0; }
+double ProcessTimer() {
+    return static_cast<double>(std::clock()) / 1000.0;
+}

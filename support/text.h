@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
-std::string LowerCase(std::string_view s);  // A..Z lowered, every other byte kept
-std::string TrimLeft(std::string_view s);   // leading spaces (code 32 only) removed
-std::string TrimRight(std::string_view s);  // trailing spaces and NUL bytes removed
+std::string LowerCase(std::string_view s);               // A..Z lowered, every other byte kept
+std::string TrimLeft(std::string_view s);                // leading spaces (code 32 only) removed
+std::string TrimRight(std::string_view s);               // trailing spaces and NUL bytes removed
 int CompareText(std::string_view a, std::string_view b); // -1, 0, 1; bytes as signed char
 std::int32_t TextLength(std::string_view s);
 // 1-based start; count below 1 means "to the end".

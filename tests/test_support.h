@@ -20,7 +20,8 @@ class SdlScreen {
         screen = SDL_SetVideoMode(w, h, bpp, 0);
     }
     ~SdlScreen() {
-        for (SDL_Surface* s : owned) SDL_FreeSurface(s);
+        for (SDL_Surface* s : owned)
+            SDL_FreeSurface(s);
         SDL_Quit();
     }
     SdlScreen(const SdlScreen&) = delete;
@@ -28,8 +29,8 @@ class SdlScreen {
 
     // A 32-bit surface of the given size filled with one colour.
     SDL_Surface* Solid(int w, int h, Uint8 r = 200, Uint8 g = 200, Uint8 b = 200) {
-        SDL_Surface* s = SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0x00ff0000, 0x0000ff00,
-                                              0x000000ff, 0);
+        SDL_Surface* s =
+            SDL_CreateRGBSurface(SDL_SWSURFACE, w, h, 32, 0x00ff0000, 0x0000ff00, 0x000000ff, 0);
         SDL_FillRect(s, nullptr, SDL_MapRGB(s->format, r, g, b));
         owned.push_back(s);
         return s;
@@ -41,19 +42,26 @@ class SdlScreen {
     Images FakeImages() {
         Images im;
         im.screen = screen;
-        for (int i = 1; i <= 5; ++i) im.ShipImage[i] = Solid(40, 50);
+        for (int i = 1; i <= 5; ++i)
+            im.ShipImage[i] = Solid(40, 50);
         im.EnemyImage[1] = Solid(30, 20);
         im.EnemyImage[2] = Solid(41, 30);
         im.EnemyImage[3] = Solid(24, 24);
         im.EnemyImage[4] = Solid(41, 30);
         im.EnemyImage[5] = Solid(30, 20);
         im.EnemyImage[6] = Solid(41, 30);
-        for (int i = 1; i <= 20; ++i) im.StarImage[i] = Solid(2, 2);
-        for (int i = 1; i <= 8; ++i) im.BulletImage[i] = Solid(4, 20);
-        for (int i = 1; i <= 2; ++i) im.ExplosionImage[i] = Solid(32, 32);
-        for (int i = 0; i <= 1; ++i) im.FlameImage[i] = Solid(6, 10);
-        for (int i = 0; i <= 1; ++i) im.EnemyFlameImage[i] = Solid(6, 10);
-        for (int i = 0; i <= 9; ++i) im.DigitImage[i] = Solid(40, 50);
+        for (int i = 1; i <= 20; ++i)
+            im.StarImage[i] = Solid(2, 2);
+        for (int i = 1; i <= 8; ++i)
+            im.BulletImage[i] = Solid(4, 20);
+        for (int i = 1; i <= 2; ++i)
+            im.ExplosionImage[i] = Solid(32, 32);
+        for (int i = 0; i <= 1; ++i)
+            im.FlameImage[i] = Solid(6, 10);
+        for (int i = 0; i <= 1; ++i)
+            im.EnemyFlameImage[i] = Solid(6, 10);
+        for (int i = 0; i <= 9; ++i)
+            im.DigitImage[i] = Solid(40, 50);
         im.TitleImage = Solid(screen->w, screen->h);
         im.HelpScreenImage = Solid(screen->w, screen->h);
         im.GameOverImage = Solid(screen->w, screen->h);
@@ -73,10 +81,18 @@ inline void PixelAt(SDL_Surface* s, int x, int y, Uint8& r, Uint8& g, Uint8& b) 
     Uint8* p = static_cast<Uint8*>(s->pixels) + y * s->pitch + x * s->format->BytesPerPixel;
     Uint32 value = 0;
     switch (s->format->BytesPerPixel) {
-    case 4: value = *reinterpret_cast<Uint32*>(p); break;
-    case 2: value = *reinterpret_cast<Uint16*>(p); break;
-    case 1: value = *p; break;
-    default: value = p[0] | (p[1] << 8) | (p[2] << 16); break;
+    case 4:
+        value = *reinterpret_cast<Uint32*>(p);
+        break;
+    case 2:
+        value = *reinterpret_cast<Uint16*>(p);
+        break;
+    case 1:
+        value = *p;
+        break;
+    default:
+        value = p[0] | (p[1] << 8) | (p[2] << 16);
+        break;
     }
     SDL_UnlockSurface(s);
     SDL_GetRGB(value, s->format, &r, &g, &b);

@@ -51,5 +51,9 @@ bool LoadGraphics(Images& images, Console& console, LoadFailure& failure);
 // in one process do.
 void FreeGraphics(Images& images);
 
-inline int ScreenWidth(const Images& images) { return images.screen->w; }
-inline int ScreenHeight(const Images& images) { return images.screen->h; }
+inline int ScreenWidth(const Images& images) {
+    return images.screen->w;
+}
+inline int ScreenHeight(const Images& images) {
+    return images.screen->h;
+}

@@ -16,17 +16,26 @@ std::int32_t KeyDown(Keyboard& keyboard, std::int32_t code) {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         switch (event.type) {
-        case SDL_KEYDOWN: Set(keyboard, event.key.keysym.sym, -1); break;
-        case SDL_KEYUP: Set(keyboard, event.key.keysym.sym, 0); break;
+        case SDL_KEYDOWN:
+            Set(keyboard, event.key.keysym.sym, -1);
+            break;
+        case SDL_KEYUP:
+            Set(keyboard, event.key.keysym.sym, 0);
+            break;
         case SDL_MOUSEMOTION:
             Set(keyboard, 326, event.motion.xrel < 0 ? -1 : 0);
             Set(keyboard, 327, event.motion.xrel > 0 ? -1 : 0);
             Set(keyboard, 328, event.motion.yrel < 0 ? -1 : 0);
             Set(keyboard, 329, event.motion.yrel > 0 ? -1 : 0);
             break;
-        case SDL_MOUSEBUTTONDOWN: Set(keyboard, 320 + event.button.button, -1); break;
-        case SDL_MOUSEBUTTONUP: Set(keyboard, 320 + event.button.button, 0); break;
-        default: break; // SDL_QUIT included: closing the window does not end the game
+        case SDL_MOUSEBUTTONDOWN:
+            Set(keyboard, 320 + event.button.button, -1);
+            break;
+        case SDL_MOUSEBUTTONUP:
+            Set(keyboard, 320 + event.button.button, 0);
+            break;
+        default:
+            break; // SDL_QUIT included: closing the window does not end the game
         }
     }
     if (code < 0 || code >= kKeyCodes) return 0;

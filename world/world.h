@@ -68,7 +68,7 @@ constexpr int kEnemyCap = 15;      // no spawn while this many slots are occupie
 struct World {
     std::array<Player, 3> players{};        // 1 and 2
     std::array<PlayerControl, 3> control{}; // 1 and 2
-    std::int32_t GameOver = 0;               // player 1 ran out of ships
+    std::int32_t GameOver = 0;              // player 1 ran out of ships
     std::int32_t PlayerOneOut = 0;
     std::int32_t PlayerTwoOut = 0;
 
