@@ -14,7 +14,15 @@ jobs=$(nproc)
 
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNOVAWING_TESTS=ON >/dev/null
 cmake --build build-test -j"$jobs"
-(cd build-test && ctest --output-on-failure -j"$jobs" -LE soak)
+# Each ctest run's own count goes into the summary at the end.
+counts=$(mktemp)
+trap 'rm -f "$counts"' EXIT
+run_ctest() {
+  local dir=$1
+  shift
+  (cd "$dir" && ctest --output-on-failure -j"$jobs" "$@") | tee -a "$counts"
+}
+run_ctest build-test -LE soak
 
 # Any report stops the program; leaks count, except the few inside the
 # libraries themselves that scripts/lsan-suppressions.txt names.
@@ -24,19 +32,24 @@ export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan-suppressions.txt:print_suppre
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNOVAWING_TESTS=ON \
   -DNOVAWING_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$jobs"
-(cd build-asan && ctest --output-on-failure -j"$jobs" -LE 'e2e|soak')
+run_ctest build-asan -LE 'e2e|soak'
 
 # The soak takes one core for several minutes; fuzzing and valgrind use the time.
 (cd build-asan && ctest --output-on-failure -V -L soak) >build-asan/soak.log 2>&1 &
 soak=$!
-status=0
-scripts/fuzz.sh 60 || status=1
-scripts/valgrind.sh build-test || status=1
+passed=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$counts" |
+  awk '{ p += $6 - $1 } END { print p + 0 }')
+failed=0
+if scripts/fuzz.sh 60; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+if scripts/valgrind.sh build-test; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 if wait "$soak"; then
   grep -Eo 'soak: .*' build-asan/soak.log
+  passed=$((passed + 1))
 else
   echo "the soak failed; the end of build-asan/soak.log:"
   tail -40 build-asan/soak.log
-  status=1
+  failed=$((failed + 1))
 fi
-exit "$status"
+# Both ctest runs' tests, then the fuzzing, valgrind and the soak as one check each.
+echo "all: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
