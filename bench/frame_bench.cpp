@@ -34,48 +34,15 @@ struct SplitTimes {
     double update = 0, draw = 0, flip = 0;
 };
 
-// The steps of RunFrame, in the same order and with the same trace lines,
-// with the clock read where the world update ends, where drawing ends and
-// after the flip.  It has to follow control/frame_loop.cpp line for line; the
-// run of RunFrame itself, timed as a whole, shows whether the two agree.
+// RunFrame's three parts, with the clock read where the world update ends,
+// where drawing ends and after the flip.
 SplitTimes SplitFrame(Game& game) {
-    Console& console = game.console;
-    World& world = game.world;
-    const Images& images = game.images;
     const Steady::time_point start = Steady::now();
-
-    world.CurrentPlayer = 1;
-    UpdatePlayerOne(world, game.keyboard, images);
-    world.CurrentPlayer = 2;
-    PrintLine(console, "Working");
-    if (world.PlayerCount == 2) {
-        UpdatePlayerTwo(world, game.keyboard, images);
-    } else {
-        PrintLine(console, "Player 2 dialog");
-        if (KeyDown(game.keyboard, SDLK_2)) {
-            SetEntryValues(world, 2, images);
-            world.PlayerCount = 2;
-        }
-    }
-    world.CurrentPlayer = 0;
-    PrintLine(console, "checking for sdlk_escape");
-    if (KeyDown(game.keyboard, SDLK_ESCAPE)) game.loop.QuitFlag = ~game.loop.QuitFlag;
-    PrintLine(console, "MoveBullets");
-    MoveBullets(world, images);
-    PrintLine(console, "EnemyGenerator");
-    EnemyGenerator(world, images, game.random);
-    PrintLine(console, "EnemyAI");
-    EnemyAI(world, images);
-    PrintLine(console, "Resetting OldTimer");
-    game.loop.OldTimer = static_cast<double>(game.clock->Ticks()) + game.loop.FramePeriod;
+    FrameUpdate(game);
     const Steady::time_point updated = Steady::now();
-
-    PrintLine(console, "Drawing Everything");
-    DrawEverything(game.render, world, images, game.random, console, game.loop.FramesPerSecond);
+    FrameDraw(game);
     const Steady::time_point drawn = Steady::now();
-
-    PrintLine(console, "PageFlip");
-    PageFlip(images.screen);
+    FrameFlip(game);
     const Steady::time_point flipped = Steady::now();
     return {Ms(start, updated), Ms(updated, drawn), Ms(drawn, flipped)};
 }

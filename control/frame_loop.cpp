@@ -20,7 +20,7 @@ void BeginFrameLoop(Game& game) {
     loop.OldTimer = static_cast<double>(game.clock->Ticks()) + loop.FramePeriod;
 }
 
-void RunFrame(Game& game) {
+void FrameUpdate(Game& game) {
     Console& console = game.console;
     World& world = game.world;
     const Images& images = game.images;
@@ -54,11 +54,23 @@ void RunFrame(Game& game) {
 
     PrintLine(console, "Resetting OldTimer");
     game.loop.OldTimer = static_cast<double>(game.clock->Ticks()) + game.loop.FramePeriod;
+}
 
-    PrintLine(console, "Drawing Everything");
-    DrawEverything(game.render, world, images, game.random, console, game.loop.FramesPerSecond);
-    PrintLine(console, "PageFlip");
-    PageFlip(images.screen);
+void FrameDraw(Game& game) {
+    PrintLine(game.console, "Drawing Everything");
+    DrawEverything(game.render, game.world, game.images, game.random, game.console,
+                   game.loop.FramesPerSecond);
+}
+
+void FrameFlip(Game& game) {
+    PrintLine(game.console, "PageFlip");
+    PageFlip(game.images.screen);
+}
+
+void RunFrame(Game& game) {
+    FrameUpdate(game);
+    FrameDraw(game);
+    FrameFlip(game);
 }
 
 bool LoopPass(Game& game) {

@@ -8,8 +8,13 @@ void BeginFrameLoop(Game& game);
 
 // One frame of play, the nine steps in their order: players, join check,
 // Escape, bullets, enemy generator, enemy behaviour, re-arming the deadline,
-// drawing, and the page flip.
+// drawing, and the page flip.  It is the three parts below, one after the
+// other; the benchmark times them one by one.
 void RunFrame(Game& game);
+
+void FrameUpdate(Game& game); // the world's steps, up to re-arming the deadline
+void FrameDraw(Game& game);   // DrawEverything
+void FrameFlip(Game& game);   // PageFlip
 
 // One pass of the loop: a waiting pass when the deadline has not come, else a
 // frame.  Returns true when it ran a frame.
