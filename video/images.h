@@ -6,6 +6,8 @@
 #include <SDL.h>
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 struct Console;
@@ -50,6 +52,24 @@ bool LoadGraphics(Images& images, Console& console, LoadFailure& failure);
 // and never calls this; tests and harnesses that load them again and again
 // in one process do.
 void FreeGraphics(Images& images);
+
+// The image in a table slot, or none when the index lies outside the table.
+// Indices come from game records; an unexpected one must not read past the
+// table, and an empty slot (BulletImage 9..15) holds nothing.
+template <std::size_t N>
+SDL_Surface* ImageAt(const std::array<SDL_Surface*, N>& table, std::int32_t index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= N) return nullptr;
+    return table[index];
+}
+
+// Sizes are read from the surface at each use; no image counts as 0 by 0, so
+// a stray index can only miss, never crash a frame.
+inline int ImageWidth(const SDL_Surface* image) {
+    return image != nullptr ? image->w : 0;
+}
+inline int ImageHeight(const SDL_Surface* image) {
+    return image != nullptr ? image->h : 0;
+}
 
 inline int ScreenWidth(const Images& images) {
     return images.screen->w;

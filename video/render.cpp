@@ -20,15 +20,6 @@ namespace {
 // player 2 mirrors it from the right.
 enum class Side { Left, Right };
 
-// The image in a table slot, or none when the index lies outside the table.
-// Indices come from game records; an unexpected one must not read past the
-// table, and an empty slot (BulletImage 9..15) has nothing to draw.
-template <std::size_t N>
-SDL_Surface* ImageAt(const std::array<SDL_Surface*, N>& table, std::int32_t index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= N) return nullptr;
-    return table[index];
-}
-
 void Blit(const Images& images, std::int32_t x, std::int32_t y, SDL_Surface* image) {
     if (image != nullptr) BlitAt(images.screen, x, y, image);
 }

@@ -15,12 +15,9 @@ constexpr std::int32_t kRightDriftStyle = 7;
 constexpr std::int32_t kLeftDriftStyle = 8;
 
 // Height of a shot's image, read from its surface every time so that the
-// test follows whatever was loaded.  An index with no image counts as 0 high;
-// nothing the game fires has one, but a stray value must not crash a frame.
+// test follows whatever was loaded.
 int BulletHeight(const Images& images, std::int32_t image) {
-    if (image < 1 || image >= static_cast<std::int32_t>(images.BulletImage.size())) return 0;
-    const SDL_Surface* surface = images.BulletImage[image];
-    return surface != nullptr ? surface->h : 0;
+    return ImageHeight(ImageAt(images.BulletImage, image));
 }
 
 } // namespace

@@ -41,13 +41,9 @@ constexpr std::array<EnemyType, 4> kTypes{{{0, 0}, {12, 10}, {7, 30}, {5, 10}}};
 // The image's size, or 0 x 0 for an index outside the table or an empty slot,
 // so a corrupt record can only miss, never read past the table.
 void EnemySize(const Images& images, std::int32_t image, std::int32_t& w, std::int32_t& h) {
-    w = 0;
-    h = 0;
-    if (image < 0 || image >= static_cast<std::int32_t>(images.EnemyImage.size())) return;
-    const SDL_Surface* surface = images.EnemyImage[image];
-    if (surface == nullptr) return;
-    w = surface->w;
-    h = surface->h;
+    const SDL_Surface* surface = ImageAt(images.EnemyImage, image);
+    w = ImageWidth(surface);
+    h = ImageHeight(surface);
 }
 
 // The draws are uniform in [0, 1); the product is formed in double and

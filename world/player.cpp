@@ -94,19 +94,12 @@ constexpr std::int32_t kRespawnFrames = 100;
 // The ship's size is that of its current banking frame, read from the surface
 // at each use.  A frame with no image (a record never given entry values)
 // counts as 0 by 0 rather than crashing.
-const SDL_Surface* ShipSurface(const Images& images, std::int32_t frame) {
-    if (frame < 1 || frame >= static_cast<std::int32_t>(images.ShipImage.size())) return nullptr;
-    return images.ShipImage[frame];
-}
-
 int ShipWidth(const Images& images, std::int32_t frame) {
-    const SDL_Surface* s = ShipSurface(images, frame);
-    return s != nullptr ? s->w : 0;
+    return ImageWidth(ImageAt(images.ShipImage, frame));
 }
 
 int ShipHeight(const Images& images, std::int32_t frame) {
-    const SDL_Surface* s = ShipSurface(images, frame);
-    return s != nullptr ? s->h : 0;
+    return ImageHeight(ImageAt(images.ShipImage, frame));
 }
 
 // The entry values but the spare ships: a respawn uses one up, entry and join
