@@ -63,7 +63,7 @@ struct Source {
 };
 
 std::FILE* SelectedStream(FileTable& files) {
-    if (!files.selectedIsFile || !ValidNumber(files.selected)) return nullptr;
+    if (!ValidNumber(files.selected)) return nullptr;
     return files.entries[files.selected].stream;
 }
 
@@ -72,7 +72,7 @@ void Close(FileTable& files, std::int32_t number) {
     if (entry.stream) std::fclose(entry.stream);
     entry = FileEntry{};
     // A closed file can no longer be the reader's source.
-    if (files.selectedIsFile && files.selected == number) files.selectedIsFile = false;
+    if (files.selected == number) files.selected = 0;
 }
 
 } // namespace
@@ -142,13 +142,11 @@ std::int32_t SelectInput(FileTable& files, std::int32_t number) {
     files.pendingPos = 0;
     if (ValidNumber(number) && files.entries[number].stream) {
         files.selected = number;
-        files.selectedIsFile = true;
         return 0;
     }
     // Not open (or not a file number at all): the source becomes the empty
     // in-memory text, so every item read is empty until a file is selected.
     files.selected = 0;
-    files.selectedIsFile = false;
     return 1;
 }
 

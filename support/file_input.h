@@ -25,10 +25,9 @@ struct FileEntry {
 struct FileTable {
     std::array<FileEntry, 256> entries{}; // numbers 1 to 255; entry 0 unused
     bool initialised = false;
-    // The item reader's source: a selected file, or (when none is) an
+    // The item reader's source: the selected file number, or (0: none) an
     // in-memory text with a read position.
     std::int32_t selected = 0;
-    bool selectedIsFile = false;
     std::string pendingText;
     std::size_t pendingPos = 0;
 

@@ -20,8 +20,9 @@ namespace {
 // player 2 mirrors it from the right.
 enum class Side { Left, Right };
 
+// BlitAt onto the screen; it skips a slot that holds no image.
 void Blit(const Images& images, std::int32_t x, std::int32_t y, SDL_Surface* image) {
-    if (image != nullptr) BlitAt(images.screen, x, y, image);
+    BlitAt(images.screen, x, y, image);
 }
 
 // The blink toggle flips once the counter, climbing by two per frame, has
