@@ -12,6 +12,7 @@
 #include "bench/frame_bench.h"
 #include "bench/machine.h"
 #include "bench/report.h"
+#include "bench/sdl_library.h"
 #include "bench/startup_bench.h"
 #include "bench/whole_game.h"
 
@@ -98,6 +99,11 @@ int main(int argc, char** argv) {
 
     Report report;
     report.machine = DescribeMachine();
+    // The figures differ several times over between the two SDL 1.2s: say
+    // which one this run measured (LD_LIBRARY_PATH may choose either).
+    const SdlLibrary sdl = LinkedSdl();
+    report.Text("sdl", sdl.Describe());
+    report.Text("sdl_kind", sdl.compat ? "sdl12-compat" : "classic");
     bool ran = true;
     if (options.inProcess) {
         std::vector<TracePiece> trace;

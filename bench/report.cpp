@@ -24,6 +24,9 @@ void PrintTable(const Report& report, std::FILE* out) {
     const MachineInfo& m = report.machine;
     std::fprintf(out, "machine: %d cores, %s, Linux %s, load average %.2f at start\n\n", m.cores,
                  m.cpuModel.c_str(), m.kernel.c_str(), m.loadAverage);
+    for (const auto& [key, value] : report.texts)
+        std::fprintf(out, "%s: %s\n", key.c_str(), value.c_str());
+    if (!report.texts.empty()) std::fprintf(out, "\n");
     std::fprintf(out, "%-48s %16s  %-26s %s\n", "figure", "value", "goal", "");
     std::fprintf(out, "%-48s %16s  %-26s %s\n", std::string(48, '-').c_str(),
                  std::string(16, '-').c_str(), std::string(26, '-').c_str(), "------");
@@ -77,6 +80,8 @@ bool WriteJson(const Report& report, const std::string& path) {
                  JsonString(m.cpuModel).c_str());
     std::fprintf(out, "  \"machine_kernel\": %s,\n  \"machine_load_average\": %s,\n",
                  JsonString(m.kernel).c_str(), JsonNumber(m.loadAverage).c_str());
+    for (const auto& [key, value] : report.texts)
+        std::fprintf(out, "  %s: %s,\n", JsonString(key).c_str(), JsonString(value).c_str());
     for (const Figure& f : report.figures)
         std::fprintf(out, "  %s: %s,\n", JsonString(f.key).c_str(), JsonNumber(f.value).c_str());
     std::fprintf(out, "  \"goals_met\": %s,\n", report.AllGoalsMet() ? "true" : "false");

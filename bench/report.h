@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 enum class Verdict { None, Met, Missed };
@@ -24,6 +25,9 @@ struct Report {
     MachineInfo machine;
     std::vector<Figure> figures;
     std::vector<std::string> notes; // skipped parts, scene rules, where a figure comes from
+    // Facts that are words rather than numbers (which SDL was measured), printed
+    // under the machine line and written as JSON strings.
+    std::vector<std::pair<std::string, std::string>> texts;
 
     // Adds a figure; `goal` and `met` say whether it has a goal and meets it.
     void Add(const std::string& key, double value, const std::string& unit,
@@ -31,6 +35,7 @@ struct Report {
     void AddWithGoal(const std::string& key, double value, const std::string& unit,
                      const std::string& label, const std::string& goal, bool met, int decimals = 3);
     void Note(const std::string& text) { notes.push_back(text); }
+    void Text(const std::string& key, const std::string& value) { texts.emplace_back(key, value); }
     bool AllGoalsMet() const;
 };
 

@@ -1,5 +1,6 @@
 #include "bench/whole_game.h"
 
+#include "bench/sdl_library.h"
 #include "bench/stats.h"
 #include "bench/x_display.h"
 
@@ -458,6 +459,7 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
     double windowStart = -1, windowEnd = -1;
     double cpuStart = 0, cpuEnd = 0, fineStart = 0, fineEnd = 0, serverStart = 0, serverEnd = 0;
     double peakMb = -1;
+    MappedSdl mapped;
     long twoDrawnStart = 0, twoDrawnEnd = 0, switchesStart = 0, switchesEnd = 0;
     static const char* const kPhases[4][2] = {
         {"Left Up d w", ""}, {"", "Left Up d w"}, {"Right Down a s", ""}, {"", "Right Down a s"}};
@@ -478,6 +480,7 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
             fineEnd = ProcessCpuSecondsFine(game.pid);
             serverEnd = ProcessCpuSeconds(server.pid);
             peakMb = PeakResidentMb(game.pid);
+            mapped = SdlMappedBy(game.pid);
             twoDrawnEnd = watch.PlayerTwoDrawn();
             switchesEnd = InvoluntarySwitches(game.pid);
             break;
@@ -554,6 +557,13 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
     const double serverCpu = (serverEnd - serverStart) / seconds * 100.0;
     const bool twoPlayers = twoDrawnEnd - twoDrawnStart >= static_cast<long>(flips.size()) - 2;
 
+    // The game inherits our environment, so it should have loaded our SDL;
+    // its own mappings say for certain, and how its frames reach the screen.
+    report.Text("game_sdl_library", mapped.sdl12File.empty() ? "unknown" : mapped.sdl12File);
+    report.Text("game_presents_through",
+                !mapped.sdl2            ? "classic SDL 1.2, straight to X11"
+                : mapped.softwareOpenGl ? "SDL2's OpenGL renderer on Mesa's software rasteriser"
+                                        : "SDL2, without software OpenGL");
     report.AddWithGoal("game_cpu_percent", cpu, "%", "whole game: CPU of one core (stat)", "<= 5 %",
                        cpu <= 5.0, 2);
     report.Add("game_cpu_percent_schedstat", fine, "%", "  the same from schedstat", 2);

@@ -11,6 +11,14 @@ Display* AsDisplay(void* d) {
     return static_cast<Display*>(d);
 }
 
+// Windows come and go while the probe looks (sdl12-compat may replace the
+// game's first window with another), so a request about a window that has
+// just gone fails; Xlib's default handler would end the benchmark for it.
+// The failed call's result is ignored instead and the search goes on.
+int IgnoreXError(Display*, XErrorEvent*) {
+    return 0;
+}
+
 // Depth-first search for a viewable window of exactly w x h.
 bool Search(Display* display, Window window, int w, int h, Window& found) {
     XWindowAttributes attributes;
@@ -49,6 +57,7 @@ bool XProbe::Available() {
 bool XProbe::Open(const std::string& display) {
     display_ = XOpenDisplay(display.c_str());
     if (!display_) return false;
+    XSetErrorHandler(IgnoreXError);
     root_ = DefaultRootWindow(AsDisplay(display_));
     return true;
 }
