@@ -9,6 +9,9 @@ packages=(g++ cmake make pkg-config libsdl1.2-dev libncurses-dev)
 if [[ "${1:-}" == "--test" ]]; then
   packages+=(googletest libgtest-dev python3 xvfb xdotool x11-apps xauth tmux imagemagick
              clang libclang-rt-14-dev valgrind)
+  # The full-screen end-to-end case: a window manager, and on Debian 12 sdl12-compat beside
+  # its classic SDL 1.2 (Debian 13's own SDL 1.2 is sdl12-compat already).
+  packages+=(openbox); if [[ $(. /etc/os-release && echo "${ID:-}${VERSION_ID:-}") == debian12 ]]; then packages+=(libsdl1.2-compat); fi
 fi
 
 missing=()

@@ -10,6 +10,7 @@ a tool it needs (CTest reports that as skipped).
 """
 
 import argparse
+import math
 import os
 import re
 import shutil
@@ -190,6 +191,80 @@ def shots_above(shot, art, ship):
         for sprite in art.shots:
             found.update(sprite.find(shot, region, tolerance=6, need=0.8))
     return sorted(found)
+
+
+# ---------------------------------------------------------------------------
+# Full screen on sdl12-compat
+
+
+def sdl12_compat_folder(binary):
+    """Where the game finds sdl12-compat: "" when the system's own SDL 1.2
+    is sdl12-compat, the folder of the libsdl1.2-compat package when that
+    sits beside classic SDL 1.2, None when there is none.  Which library is
+    which is asked of the library itself: sdl12-compat reports 1.2.50 and
+    later, classic SDL 1.2 ended at 1.2.15."""
+    listing = subprocess.run(["dpkg", "-L", "libsdl1.2-compat"], capture_output=True, text=True)
+    folders = [""] + sorted({os.path.dirname(path) for path in listing.stdout.split()
+                             if os.path.basename(path).startswith("libSDL-1.2.so")})
+    for folder in folders:
+        ldd = subprocess.run(["ldd", binary], capture_output=True, text=True,
+                             env=dict(os.environ, LD_LIBRARY_PATH=folder))
+        found = re.search(r"libSDL-1\.2\.so\.0 => (\S+)", ldd.stdout)
+        if not found:
+            continue
+        version = subprocess.run(
+            [sys.executable, "-c", "import ctypes, sys\n"
+             "f = ctypes.CDLL(sys.argv[1]).SDL_Linked_Version\n"
+             "f.restype = ctypes.POINTER(ctypes.c_uint8 * 3)\n"
+             "print(*f().contents)", found.group(1)], capture_output=True, text=True)
+        parts = version.stdout.split()
+        if len(parts) == 3 and parts[:2] == ["1", "2"] and int(parts[2]) >= 50:
+            return folder
+    return None
+
+
+def scaled_layout(shot, image):
+    """Where a picture of `image`'s size lands when scaled to the full height
+    of `shot` at its own aspect ratio, centred: (left, width, scale)."""
+    scale = shot.height / image.height
+    width = round(image.width * scale)
+    return (shot.width - width) // 2, width, scale
+
+
+def fills_height(shot, image, tolerance=12):
+    """Whether `shot` shows `image` scaled to its full height at the image's
+    own aspect ratio, centred between black bars.  Compared as the mean
+    colours of an 8 x 6 grid of cells, which holds for nearest and linear
+    scaling alike and leaves room for the menu cursor; the first and last
+    rows are compared too, so that a picture cut short or zoomed fails."""
+    left, width, scale = scaled_layout(shot, image)
+    for x0, x1 in ((0, left - 2), (left + width + 2, shot.width)):
+        if x1 > x0 and pictures.column_runs(shot, x0, x1, 0, shot.height) != \
+                [(pictures.BLACK, 0, shot.height)]:
+            return False
+    cw, ch = image.width // 8, image.height // 6
+    boxes = [(i * cw, j * ch, (i + 1) * cw, (j + 1) * ch) for i in range(8) for j in range(6)]
+    boxes += [(0, 0, image.width, 1), (0, image.height - 1, image.width, image.height)]
+    for x0, y0, x1, y1 in boxes:
+        on_screen = (left + round(x0 * scale), round(y0 * scale),
+                     left + round(x1 * scale), max(round(y0 * scale) + 1, round(y1 * scale)))
+        want = pictures.mean_colour(image, (x0, y0, x1, y1))
+        got = pictures.mean_colour(shot, on_screen)
+        if max(abs(a - b) for a, b in zip(want, got)) > tolerance:
+            return False
+    return True
+
+
+def scaled_health_bar(shot, image):
+    """Player 1's health bar (x 50 to 65, down to row 335 of the game's 480)
+    where the scaled picture puts it: blue in its lower part down to its
+    scaled bottom edge, and not below."""
+    left, width, scale = scaled_layout(shot, image)
+    x0, x1 = left + math.ceil(51 * scale), left + int(64 * scale)
+    bottom = 335 * scale
+    inside = pictures.column_runs(shot, x0, x1, round(300 * scale), int(bottom) - 1)
+    below = pictures.column_runs(shot, x0, x1, int(bottom) + 2, int(bottom) + 20)
+    return [run[0] for run in inside] == [BLUE] and all(run[0] != BLUE for run in below)
 
 
 # ---------------------------------------------------------------------------
@@ -779,6 +854,63 @@ def case_installed(args):
         check(quit_from_menu(game, art) == 0, "Quit should end with exit code 0")
         terminal_restored(session, game)
         check(os.listdir(elsewhere) == [], f"the game wrote files: {os.listdir(elsewhere)}")
+
+
+def case_full_screen(args):
+    """Full screen on a large display, on sdl12-compat, under a window
+    manager (without one a full-screen request is not honoured): the
+    640x480 picture scaled to the screen's full height at 4:3 between black
+    bars, in the title menu and in play."""
+    folder = sdl12_compat_folder(os.path.join(args.game_dir, "novawing"))
+    if folder is None:
+        raise harness.Skip("no sdl12-compat: neither the system's SDL 1.2 nor libsdl1.2-compat")
+    if shutil.which("openbox") is None:
+        raise harness.Skip("missing tools: openbox")
+    art = Art(args.game_dir)
+    with Session(args.artifacts, screen_size=(1920, 1080)) as session:
+        manager = subprocess.Popen(["openbox"], env=session.x.env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL, start_new_session=True)
+        try:
+            # A window manager that speaks EWMH announces its desktops.
+            wait_for("the window manager", lambda: session.x.run(
+                "xdotool", "get_num_desktops").returncode == 0, 10, 0.1)
+            default = open(os.path.join(args.game_dir, "config.cfg")).read()
+            directory = prepare_game_dir(session, args.game_dir,
+                                         config=default.rstrip("\n") + "\nsdl_fullscreen\n")
+            command = f"env LD_LIBRARY_PATH={folder} ./novawing" if folder else "./novawing"
+            game = launch(session, directory, command)
+            with open(f"/proc/{game.pid}/maps") as f:
+                check("libSDL2" in f.read(), "the game did not load SDL2 beneath sdl12-compat")
+
+            def showing(what, probe, timeout):
+                # sdl12-compat may replace its first window while it goes
+                # full screen: a window that has gone is looked for again.
+                def look():
+                    try:
+                        shot = game.screenshot()
+                    except Failure:
+                        game.find_window()
+                        shot = game.screenshot()
+                    return shot if (shot.width, shot.height) == session.x.size and \
+                        probe(shot) else None
+                return wait_for(what, look, timeout, 0)
+
+            shot = showing("the title menu filling the screen's height",
+                           lambda s: fills_height(s, art.title), 10)
+            session.save_picture(shot, "title-full-screen")
+            game.key_down("space")
+            try:
+                showing("play to begin", lambda s: not fills_height(s, art.title), 6)
+            finally:
+                game.key_up("space")
+            shot = showing("player 1's health bar scaled with the picture",
+                           lambda s: scaled_health_bar(s, art.title), 6)
+            session.save_picture(shot, "play-full-screen")
+            game.tap("Escape", 0.3)
+            check(game.wait_exit() == 0, "Escape should end the program with exit code 0")
+        finally:
+            manager.terminate()
+            manager.wait(5)
 
 
 CASE_TIME_LIMIT = 100  # seconds; CTest's timeout for a case is 120

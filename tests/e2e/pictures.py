@@ -252,6 +252,18 @@ class Sprite:
         return sorted(best)
 
 
+def mean_colour(picture, box):
+    """The average colour over the box (x0, y0, x1, y1) of a picture."""
+    x0, y0, x1, y1 = box
+    sums = [0, 0, 0]
+    for y in range(y0, y1):
+        row = picture.row(y, x0, x1)
+        for c in range(3):
+            sums[c] += sum(row[c::3])
+    count = (x1 - x0) * (y1 - y0)
+    return tuple(total / count for total in sums)
+
+
 def column_runs(shot, x0, x1, y0, y1):
     """The colours of the rows of a rectangle, merged into runs: a list of
     (colour, first row, row count) where each row is one colour across the
