@@ -259,7 +259,7 @@ def scaled_health_bar(shot, image):
     """Player 1's health bar (x 50 to 65, down to row 335 of the game's 480)
     where the scaled picture puts it: blue in its lower part down to its
     scaled bottom edge, and not below."""
-    left, width, scale = scaled_layout(shot, image)
+    left, _, scale = scaled_layout(shot, image)
     x0, x1 = left + math.ceil(51 * scale), left + int(64 * scale)
     bottom = 335 * scale
     inside = pictures.column_runs(shot, x0, x1, round(300 * scale), int(bottom) - 1)
