@@ -133,7 +133,7 @@ bool RunFrameBench(const BenchOptions& options, Report& report, std::vector<Trac
     };
     SetOutputRoutine(game->console, capture);
     scene.BeforeFrame(*game, frame++);
-    game->loop.OldTimer = clock.now + 1.0;
+    game->loop.OldTimer = clock.now + 1;
     LoopPass(*game);
     LoopPass(*game);
     SetOutputRoutine(game->console, sink);

@@ -2,6 +2,13 @@
 // the deadline sleeps for the time that is left; a pass at or after it runs
 // one frame and re-arms the deadline 33 ms ahead, from the clock after the
 // world has been updated.  Late frames are not caught up.
+//
+// The clock is SDL's 32-bit millisecond count, which passes 2^31 after 24.8
+// days and wraps to 0 after 49.7.  A cabinet left running reaches both, so
+// the deadline is kept in the same 32 bits and only the unsigned difference
+// of two readings is ever looked at: the time left is the deadline less now,
+// and as a deadline never lies more than one period ahead, a difference
+// larger than that means it has passed.
 #include "control/frame_loop.h"
 
 #include "support/rounding.h"
@@ -12,12 +19,26 @@
 
 #include <SDL.h>
 
+namespace {
+
+// Milliseconds from `now` until `deadline`, 0 once the deadline has come.
+std::uint32_t TimeLeft(std::uint32_t deadline, std::uint32_t now, std::int32_t period) {
+    std::uint32_t left = deadline - now;
+    return left <= static_cast<std::uint32_t>(period) ? left : 0;
+}
+
+std::uint32_t NextDeadline(Game& game) {
+    return game.clock->Ticks() + static_cast<std::uint32_t>(game.loop.FramePeriod);
+}
+
+} // namespace
+
 void BeginFrameLoop(Game& game) {
     LoopState& loop = game.loop;
     PrintLine(game.console, "Game loop begins");
     loop.FramesPerSecond = 30;
     loop.FramePeriod = RoundToInt(1.0L / loop.FramesPerSecond * 1000.0L);
-    loop.OldTimer = static_cast<double>(game.clock->Ticks()) + loop.FramePeriod;
+    loop.OldTimer = NextDeadline(game);
 }
 
 void FrameUpdate(Game& game) {
@@ -53,7 +74,7 @@ void FrameUpdate(Game& game) {
     EnemyAI(world, images);
 
     PrintLine(console, "Resetting OldTimer");
-    game.loop.OldTimer = static_cast<double>(game.clock->Ticks()) + game.loop.FramePeriod;
+    game.loop.OldTimer = NextDeadline(game);
 }
 
 void FrameDraw(Game& game) {
@@ -74,14 +95,13 @@ void RunFrame(Game& game) {
 }
 
 bool LoopPass(Game& game) {
+    LoopState& loop = game.loop;
     PrintLine(game.console, "checking");
-    double now = game.clock->Ticks();
-    if (game.loop.OldTimer > now) {
+    if (TimeLeft(loop.OldTimer, game.clock->Ticks(), loop.FramePeriod) > 0) {
         PrintLine(game.console, "SDL_Delay");
         // The clock is read again after the line; if the deadline has passed
-        // meanwhile, the wait is 0, never a wrapped-around huge count.
-        std::int32_t wait = RoundToInt(game.loop.OldTimer - game.clock->Ticks());
-        game.clock->Delay(wait > 0 ? static_cast<std::uint32_t>(wait) : 0);
+        // meanwhile, the wait is 0.
+        game.clock->Delay(TimeLeft(loop.OldTimer, game.clock->Ticks(), loop.FramePeriod));
         return false;
     }
     RunFrame(game);

@@ -30,8 +30,11 @@ struct MenuState {
 struct LoopState {
     std::int32_t FramesPerSecond = 0;
     std::int32_t FramePeriod = 0; // whole milliseconds
-    double OldTimer = 0.0;        // ticks at or after which the next frame may run
-    std::int32_t QuitFlag = 0;    // complemented by Escape; the loop stops at -1
+    // The tick at or after which the next frame may run.  Ticks are SDL's
+    // 32-bit milliseconds, which wrap after 49.7 days; the deadline wraps
+    // with them, and the loop only ever compares it through differences.
+    std::uint32_t OldTimer = 0;
+    std::int32_t QuitFlag = 0; // complemented by Escape; the loop stops at -1
 };
 
 struct Game {

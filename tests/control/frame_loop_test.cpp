@@ -8,6 +8,8 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -45,7 +47,7 @@ TEST_F(FrameLoop, FirstPassWaitsThenFramesAre33msApart) {
     BeginFrameLoop(*game);
     EXPECT_EQ(game->loop.FramesPerSecond, 30);
     EXPECT_EQ(game->loop.FramePeriod, 33);
-    EXPECT_DOUBLE_EQ(game->loop.OldTimer, 1033.0);
+    EXPECT_EQ(game->loop.OldTimer, 1033u);
 
     EXPECT_FALSE(LoopPass(*game)); // the first pass is a waiting pass
     EXPECT_EQ(trace.lines, (std::vector<std::string>{"Game loop begins", "checking", "SDL_Delay"}));
@@ -83,6 +85,49 @@ TEST_F(FrameLoop, LateWakeNeverWaitsNegative) {
     clock.advancePerTick = 40;
     EXPECT_FALSE(LoopPass(*game));
     EXPECT_EQ(clock.delays, (std::vector<std::uint32_t>{0}));
+}
+
+// SDL's tick count passes 2^31 after 24.8 days and wraps to 0 after 49.7: a
+// game left running meets both, and its pacing must not notice.
+TEST_F(FrameLoop, PacingIsTheSameAcrossTheClocksBoundaries) {
+    std::uint32_t drawCost = 0; // how long the next frame's drawing takes
+    SetOutputRoutine(game->console, [&](std::string_view text, int) {
+        if (text == "Drawing Everything\n") clock.now += std::exchange(drawCost, 0);
+    });
+    for (std::uint32_t boundary : {0x80000000u, 0u}) { // 2^31, and 2^32 as it wraps
+        for (std::uint32_t early : {100u, 33u, 32u, 1u}) {
+            SCOPED_TRACE("clock starts " + std::to_string(early) + " ms before " +
+                         (boundary ? "2^31" : "2^32"));
+            clock.now = boundary - early;
+            clock.advancePerTick = 0;
+            clock.delays.clear();
+            BeginFrameLoop(*game);
+            std::vector<std::uint32_t> starts = RunFrames(6);
+            EXPECT_EQ(starts.front(), boundary - early + 33);
+            for (std::size_t i = 1; i < starts.size(); ++i)
+                EXPECT_EQ(starts[i] - starts[i - 1], 33u) << "frame " << i;
+            EXPECT_EQ(clock.delays, std::vector<std::uint32_t>(6, 33));
+
+            // A frame whose drawing runs past the next deadline, across the
+            // boundary: the next frame follows at once.
+            clock.now = boundary - early;
+            BeginFrameLoop(*game);
+            RunFrames(1);
+            drawCost = 50;
+            RunFrames(1);
+            clock.delays.clear();
+            EXPECT_TRUE(LoopPass(*game));
+            EXPECT_TRUE(clock.delays.empty());
+
+            // A waiting pass whose second reading of the clock is already
+            // past the deadline sleeps 0, not the whole wrapped range.
+            clock.now = boundary - early;
+            BeginFrameLoop(*game);
+            clock.advancePerTick = 34;
+            EXPECT_FALSE(LoopPass(*game));
+            EXPECT_EQ(clock.delays, std::vector<std::uint32_t>{0});
+        }
+    }
 }
 
 TEST_F(FrameLoop, TraceOfAFrameInOrder) {
