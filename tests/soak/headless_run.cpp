@@ -4,9 +4,13 @@
 // Start), FRAMES frames of the frame loop with both players on random keys,
 // then Escape and the game's own way out (SDL_Quit, ExitProgram with 0).
 // Time is a fake clock that moves only when the game sleeps, so nothing
-// really waits.  Before leaving it reports its peak resident size.
+// really waits, and every frame must start exactly 33 ms after the one before
+// with no sleep longer than that.  START sets the clock's first reading (1000
+// by default); just under 2^32 it takes the game through the 49.7-day wrap of
+// SDL's tick count.  Before leaving it reports the pacing and its peak
+// resident size.
 //
-//   headless_run FRAMES     run from the game directory, SDL_VIDEODRIVER=dummy
+//   headless_run FRAMES [START]    run from the game directory, SDL_VIDEODRIVER=dummy
 #include "control/menu.h"
 #include "soak/soak_harness.h"
 
@@ -59,6 +63,17 @@ struct MenuClock final : Clock {
     }
 };
 
+// The frame loop's clock: like the soak's, and it keeps the longest sleep.
+struct LoopClock final : Clock {
+    std::uint32_t now = 0;
+    std::uint32_t longestSleep = 0;
+    std::uint32_t Ticks() override { return now; }
+    void Delay(std::uint32_t ms) override {
+        longestSleep = ms > longestSleep ? ms : longestSleep;
+        now += ms;
+    }
+};
+
 long PeakResidentKilobytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -69,8 +84,10 @@ long PeakResidentKilobytes() {
 
 int main(int argc, char** argv) {
     const long long frames = argc > 1 ? std::atoll(argv[1]) : 300;
+    const std::uint32_t start =
+        argc > 2 ? static_cast<std::uint32_t>(std::strtoul(argv[2], nullptr, 0)) : 1000;
     if (frames < 1) {
-        std::fprintf(stderr, "usage: headless_run FRAMES\n");
+        std::fprintf(stderr, "usage: headless_run FRAMES [START]\n");
         return 2;
     }
 
@@ -79,6 +96,7 @@ int main(int argc, char** argv) {
     StartConsole(game->console);
     InstallTerminalRestore(game->console);
     MenuClock menuClock;
+    menuClock.now = start;
     game->clock = &menuClock;
 
     StartUp(*game);
@@ -88,7 +106,7 @@ int main(int argc, char** argv) {
     }
     soak::PushKey(SDLK_SPACE, false);
 
-    soak::SoakClock clock;
+    LoopClock clock;
     clock.now = menuClock.now;
     game->clock = &clock;
     soak::SoakInput input(11);
@@ -100,14 +118,33 @@ int main(int argc, char** argv) {
         if (played + 1 == frames) soak::PushKey(SDLK_ESCAPE, true);
     };
     feed();
+    std::uint32_t previous = 0;   // when the last frame started
+    std::uint32_t shortest = ~0u; // frame intervals, in milliseconds
+    std::uint32_t longest = 0;
+    long long wrappedAfter = -1; // the frame after which the clock wrapped
     while (game->loop.QuitFlag != -1) {
+        const std::uint32_t at = clock.now;
         if (!LoopPass(*game)) continue;
+        if (played > 0) {
+            const std::uint32_t interval = at - previous;
+            shortest = interval < shortest ? interval : shortest;
+            longest = interval > longest ? interval : longest;
+            if (at < previous) wrappedAfter = played;
+        }
+        previous = at;
         ++played;
         feed();
     }
+    const bool paced = played < 2 || (shortest == 33 && longest == 33 && clock.longestSleep <= 33);
     std::fflush(stdout);
-    std::fprintf(stderr, "headless_run: %lld frames, peak resident size %ld kB\n", played,
+    char wrap[64] = "";
+    if (wrappedAfter >= 0)
+        std::snprintf(wrap, sizeof wrap, ", the clock wrapped after frame %lld", wrappedAfter);
+    std::fprintf(stderr,
+                 "headless_run: %lld frames, clock from %u%s, frame intervals %u to %u ms, "
+                 "longest sleep %u ms, peak resident size %ld kB\n",
+                 played, start, wrap, shortest, longest, clock.longestSleep,
                  PeakResidentKilobytes());
     SDL_Quit();
-    ExitProgram(game->console, played == frames ? 0 : 3);
+    ExitProgram(game->console, played == frames && paced ? 0 : 3);
 }
