@@ -28,16 +28,20 @@ void WaitUntilReleased(Game& game, Held held) {
         game.clock->Delay(kHelpPoll);
 }
 
+// The key table keeps mouse button n at 320 + n, on top of the last few
+// key codes, so the keyboard's codes end below the left button's.
+constexpr int kKeyboardCodes = 320 + SDL_BUTTON_LEFT;
+
 // Any key on the keyboard (not the mouse) that is down now but was up at the
 // previous look counts as a fresh press; returns its code.
 int WaitForFreshKey(Game& game) {
-    std::array<std::int16_t, SDLK_LAST> before{};
+    std::array<std::int16_t, kKeyboardCodes> before{};
     KeyDown(game.keyboard, 0); // drain the queue before the first look
-    std::copy_n(game.keyboard.KeyState.begin(), SDLK_LAST, before.begin());
+    std::copy_n(game.keyboard.KeyState.begin(), kKeyboardCodes, before.begin());
     for (;;) {
         game.clock->Delay(kHelpPoll);
         KeyDown(game.keyboard, 0);
-        for (int code = 0; code < SDLK_LAST; ++code) {
+        for (int code = 0; code < kKeyboardCodes; ++code) {
             if (game.keyboard.KeyState[code] && !before[code]) return code;
             before[code] = game.keyboard.KeyState[code];
         }

@@ -33,6 +33,15 @@ void Push(int type, SDLKey key) {
     SDL_PushEvent(&e);
 }
 
+void PushButton(int type, Uint8 button) {
+    SDL_Event e{};
+    e.type = static_cast<Uint8>(type);
+    e.button.type = e.type;
+    e.button.button = button;
+    e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+    SDL_PushEvent(&e);
+}
+
 } // namespace
 
 TEST_F(Menu, PassPacingAndCursorPhases) {
@@ -130,15 +139,20 @@ TEST_F(Menu, StartAndQuit) {
     EXPECT_EQ(quitting->menu.CursorPhase, 0); // left at once, mid-pass
 }
 
-TEST_F(Menu, HelpStaysUntilANewKeyPress) {
+TEST_F(Menu, HelpStaysUntilANewKeyPressNotAClick) {
     menu().MenuSelection = 3;
     Push(SDL_KEYDOWN, SDLK_SPACE);
     // While the help is up, the player keeps space held for a while, lets
-    // go, waits, then taps Return.
+    // go, clicks every mouse button (which leaves the help up), then taps
+    // Return.
     int sleeps = 0;
     clock.onDelay = [&](FakeClock&) {
         ++sleeps;
         if (sleeps == 10) Push(SDL_KEYUP, SDLK_SPACE);
+        if (sleeps == 15 || sleeps == 20) {
+            for (Uint8 button = SDL_BUTTON_LEFT; button <= SDL_BUTTON_WHEELDOWN; ++button)
+                PushButton(sleeps == 15 ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP, button);
+        }
         if (sleeps == 30) Push(SDL_KEYDOWN, SDLK_RETURN);
         if (sleeps == 35) Push(SDL_KEYUP, SDLK_RETURN);
     };
