@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #if __has_include(<fpu_control.h>)
@@ -29,6 +30,17 @@ constexpr short kColourMap[8] = {COLOR_BLACK, COLOR_BLUE,    COLOR_GREEN,  COLOR
 // piece of process-wide state here, and it has to be: a signal handler gets
 // no arguments, and a process has only the one terminal to restore.
 std::atomic<Console*> signalConsole{nullptr};
+
+// Set when the terminal has changed size, taken by the screen writer before
+// its next line.  Process-wide for the same reason: it is the signal
+// handler's only way to say so, and only a lock-free flag is safe to set
+// there.
+std::atomic<bool> resizePending{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void NoteResize(int) {
+    resizePending.store(true, std::memory_order_relaxed);
+}
 
 // Switching the terminal's character set: ESC ( U selects the IBM PC set
 // (on the Linux console), ESC ( B the standard one.  Written straight to the
@@ -68,32 +80,91 @@ void SetUpColourPairs() {
         init_pair(pair, kColourMap[pair % 8], kColourMap[pair / 8]);
 }
 
-// Scrolls the print region up by k lines, the screen itself never scrolling
-// on its own.  The sub-window shares its characters with stdscr; touching
-// every row makes the next refresh look at all of them, which lets curses
-// send the move as a terminal scroll instead of redrawing the rows.  The
-// refresh itself is left to the writer, which follows at once: one update
-// carries the scroll and the new line, where a refresh here would make
-// curses compare the whole screen twice for every line.
+// Scrolls the print region up by k lines (down by -k when k is negative),
+// the screen itself never scrolling on its own.  The sub-window shares its
+// characters with stdscr; touching every row makes the next refresh look at
+// all of them, which lets curses send the move as a terminal scroll instead
+// of redrawing the rows.  The refresh itself is left to the writer, which
+// follows at once: one update carries the scroll and the new line, where a
+// refresh here would make curses compare the whole screen twice for every
+// line.
 void ScrollRegion(int top, int bottom, int k) {
     int height = bottom - top + 1;
     if (height < 1) return;
-    if (k > height) k = height;
+    k = std::clamp(k, -height, height);
     WINDOW* region = subwin(stdscr, height, COLS, top - 1, 0);
     if (!region) return;
     scrollok(region, TRUE);
     wscrl(region, k);
     wtouchln(stdscr, 0, LINES, 1);
-    for (int row = height - k; row < height; ++row) {
+    // The rows that came in are blank: the last k, or the first -k.
+    for (int row = k > 0 ? height - k : 0; row < (k > 0 ? height : -k); ++row) {
         wmove(region, row, 0);
         wclrtoeol(region);
     }
     delwin(region);
 }
 
+// The terminal has changed size: curses takes the new size, and the trace is
+// laid out as it would stand on a terminal that had that size from the
+// start, the newest line just above the cursor on the last row once the
+// screen has filled.  The newest lines are the ones kept: a shrinking screen
+// first scrolls them up into the rows that remain; a growing one moves what
+// it shows down, as far as lines have scrolled off the top (those lines are
+// gone, so the rows above stay blank until the trace fills them).
+void FollowResize(Console& console) {
+    // Cleared before the size is read, so a resize after the read is seen
+    // at the next line.
+    resizePending.store(false, std::memory_order_relaxed);
+    winsize size{};
+    if (ioctl(console.ttyFd, TIOCGWINSZ, &size) != 0 || size.ws_row == 0 || size.ws_col == 0)
+        return; // no size to go by: keep the one we have
+    const int rows = size.ws_row;
+    const int cols = size.ws_col;
+    if (rows == LINES && cols == COLS) return;
+
+    int y = 0;
+    int x = 0;
+    getyx(stdscr, y, x);
+    if (y > rows - 1) {
+        ScrollRegion(1, LINES, y - (rows - 1));
+        console.rowsScrolledOff += y - (rows - 1);
+        y = rows - 1;
+    }
+    if (resizeterm(rows, cols) != OK) return;
+    const int down = static_cast<int>(std::min<long long>(console.rowsScrolledOff, rows - 1 - y));
+    if (down > 0) {
+        ScrollRegion(1, LINES, -down);
+        console.rowsScrolledOff -= down;
+        y += down;
+    }
+    wmove(stdscr, y, std::min(x, cols - 1));
+    // The print region is the whole screen, whatever its size now.
+    console.regionTop = 1;
+    console.regionBottom = LINES;
+    // What the terminal shows after a resize is its own affair (some reflow
+    // the text, some clear it): the next refresh repaints every row.
+    clearok(curscr, TRUE);
+}
+
+// Puts NoteResize on SIGWINCH, keeping what was there to give back.  curses
+// has a handler of its own, but it acts only when keys are read through
+// curses, which the game never does.  A game started with SIGWINCH ignored
+// leaves it ignored.
+void CatchResize(Console& console) {
+    struct sigaction previous {};
+    if (sigaction(SIGWINCH, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) return;
+    struct sigaction action {};
+    action.sa_handler = NoteResize;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART; // a resize must not cut the game's writes or sleeps short
+    if (sigaction(SIGWINCH, &action, &console.previousResize) == 0) console.resizeCaught = true;
+}
+
 // The default output routine on the curses screen.  Rows and columns are
 // 1-based here, as the cursor arithmetic below is worked out that way.
 void WriteToScreen(Console& console, std::string_view text, int flags) {
+    if (resizePending.load(std::memory_order_relaxed)) FollowResize(console);
     int y = 0;
     int x = 0;
     getyx(stdscr, y, x);
@@ -124,20 +195,18 @@ void WriteToScreen(Console& console, std::string_view text, int flags) {
 
     // Make room by scrolling.  A text taller than the whole screen starts on
     // the top row rather than at a row that does not exist.
-    bool scrolled = false;
+    long long scroll = 0;
     long long target = 0;
     if (row + extra > LINES) {
-        ScrollRegion(static_cast<int>(top), static_cast<int>(bottom),
-                     static_cast<int>(std::min<long long>(row + extra - LINES, LINES)));
-        scrolled = true;
+        scroll = std::min<long long>(row + extra - LINES, LINES);
         target = LINES - extra;
     } else if (extra > bottom + 1 - row) {
-        ScrollRegion(static_cast<int>(top), static_cast<int>(bottom),
-                     static_cast<int>(std::min<long long>(extra - (bottom + 1 - row), LINES)));
-        scrolled = true;
+        scroll = std::min<long long>(extra - (bottom + 1 - row), LINES);
         target = bottom - extra + 1;
     }
-    if (scrolled) {
+    if (scroll > 0) {
+        ScrollRegion(static_cast<int>(top), static_cast<int>(bottom), static_cast<int>(scroll));
+        console.rowsScrolledOff += scroll;
         if (target < 1) target = 1;
         wmove(stdscr, static_cast<int>(target - 1), static_cast<int>(column - 1));
     }
@@ -209,12 +278,14 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     console.regionTop = -1;
     console.regionBottom = -1;
     console.ttyFd = -1;
+    console.rowsScrolledOff = 0;
     if (!out) out = stdout;
     std::fflush(out);
 
     // newterm rather than initscr: initscr ends the process when it cannot
     // drive the terminal, and a game started from a launcher or with its
     // output in a file should simply run with plain lines.
+    resizePending.store(false); // curses reads the size as it starts
     const char* term = std::getenv("TERM");
     SCREEN* screen = nullptr;
     if (in && isatty(fileno(out)) && term && *term) screen = newterm(nullptr, out, in);
@@ -239,6 +310,7 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     console.ttyFd = fileno(out);
 
     SendEscape(console.ttyFd, "\033(U");
+    CatchResize(console);
     cbreak();
     noecho();
     nonl();
@@ -263,6 +335,10 @@ void RestoreTerminal(Console& console) {
     }
     if (!console.cursesActive) return;
     console.cursesActive = false;
+    if (console.resizeCaught) {
+        sigaction(SIGWINCH, &console.previousResize, nullptr);
+        console.resizeCaught = false;
+    }
     endwin();
     SendEscape(console.ttyFd, "\033(B");
     delscreen(static_cast<SCREEN*>(console.screen));

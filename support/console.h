@@ -4,6 +4,7 @@
 // the same lines are written to standard output as plain lines instead.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -25,7 +26,12 @@ struct Console {
     void* screen = nullptr; // the curses SCREEN, when up
     int regionTop = -1;     // print region bounds, 1-based; -1 until first use
     int regionBottom = -1;
-    int ttyFd = -1; // where the character-set escapes go
+    int ttyFd = -1; // where the character-set escapes go, and where the size is read
+    // Rows the trace has scrolled off the top of the screen; when the
+    // terminal grows, as many of the lines still shown move down with it.
+    long long rowsScrolledOff = 0;
+    bool resizeCaught = false;          // our SIGWINCH handler is in place
+    struct sigaction previousResize {}; // what SIGWINCH did before it
 
     ~Console(); // no longer the one the signal handler restores
 };
@@ -33,10 +39,13 @@ struct Console {
 // Brings the console up on `out`/`in` (the process's own stdout/stdin in the
 // game, a pseudo-terminal in tests).  Sets the FPU to extended precision with
 // round-to-nearest, sends ESC ( U, starts curses and its colour pairs.  Falls
-// back to plain lines when `out` is not a usable terminal.
+// back to plain lines when `out` is not a usable terminal.  On a terminal it
+// also catches SIGWINCH, so a resized terminal is noticed before the next
+// line is written.
 void StartConsole(Console& console, std::FILE* out = stdout, std::FILE* in = stdin);
 
-// Ends curses and sends ESC ( B.  Safe to call more than once.
+// Ends curses and sends ESC ( B, and gives SIGWINCH back to whoever had it.
+// Safe to call more than once.
 void RestoreTerminal(Console& console);
 
 // Restores the terminal on SIGINT, SIGTERM and SIGHUP before the process dies

@@ -12,7 +12,9 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <regex>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -109,6 +111,62 @@ std::string Numbered(int n) {
 
 bool Contains(const std::string& bytes, const std::string& part) {
     return bytes.find(part) != std::string::npos;
+}
+
+// Every row of a curses window, as Row gives them.
+std::vector<std::string> Rows(WINDOW* window) {
+    std::vector<std::string> rows;
+    for (int row = 0; row < getmaxy(window); ++row)
+        rows.push_back(Row(window, row));
+    return rows;
+}
+
+// What a console started on a terminal of this size shows once it has
+// printed trace lines 1 to `last`.
+std::vector<std::string> FreshScreen(int height, int width, int last) {
+    Pty pty(height, width);
+    UseTerminal("xterm");
+    Console console;
+    StartConsole(console, pty.out, pty.in);
+    for (int n = 1; n <= last; ++n) {
+        PrintLine(console, Numbered(n));
+        if (n % 20 == 0) pty.Take(0);
+    }
+    std::vector<std::string> screen = Rows(curscr);
+    RestoreTerminal(console);
+    return screen;
+}
+
+// Gives the terminal a new size and tells the process, as a terminal window
+// does when it is dragged.  (The pseudo-terminal is not this process's
+// controlling terminal, so the kernel would not send SIGWINCH itself.)
+void Resize(Pty& pty, int rows, int cols) {
+    winsize size{};
+    size.ws_row = static_cast<unsigned short>(rows);
+    size.ws_col = static_cast<unsigned short>(cols);
+    ioctl(pty.master, TIOCSWINSZ, &size);
+    std::raise(SIGWINCH);
+}
+
+// Whether every cursor address and scroll region that xterm is sent in
+// `bytes` lies on a screen of this size.
+bool AddressesWithin(const std::string& bytes, int rows, int cols) {
+    static const std::regex csi("\033\\[([0-9;]*)([HrdG])");
+    for (std::sregex_iterator it(bytes.begin(), bytes.end(), csi), end; it != end; ++it) {
+        std::vector<int> at;
+        std::string params = (*it)[1];
+        for (std::size_t from = 0; from <= params.size();) {
+            std::size_t to = std::min(params.find(';', from), params.size());
+            at.push_back(to > from ? std::stoi(params.substr(from, to - from)) : 1);
+            from = to + 1;
+        }
+        char kind = (*it)[2].str()[0];
+        bool inside = kind == 'G' ? at[0] <= cols : at[0] <= rows;
+        if (kind == 'H' && at.size() > 1) inside = inside && at[1] <= cols;
+        if (kind == 'r' && at.size() > 1) inside = inside && at[1] <= rows;
+        if (!inside) return false;
+    }
+    return true;
 }
 
 // Runs body in a child process and returns its wait status.
@@ -398,6 +456,124 @@ TEST(ConsoleScreen, RestoreEndsCursesThenSendsTheStandardCharacterSet) {
     RestoreTerminal(console);
     PrintLine(console, "late line");
     EXPECT_EQ(pty.Take(), "");
+}
+
+TEST(ConsoleResize, ShrinkAndGrowKeepTheNewestLineOnTheSecondToLastRow) {
+    // What terminals that had each size from the start would show.
+    const std::vector<std::string> shrunk = FreshScreen(10, 60, 101);
+    const std::vector<std::string> grownSoon = FreshScreen(40, 100, 102);
+    const std::vector<std::string> grown = FreshScreen(40, 100, 141);
+
+    Pty pty;
+    UseTerminal("xterm");
+    Console console;
+    StartConsole(console, pty.out, pty.in);
+    ASSERT_TRUE(console.cursesActive);
+    for (int n = 1; n <= 100; ++n) {
+        PrintLine(console, Numbered(n));
+        if (n % 20 == 0) pty.Take(0);
+    }
+    pty.Take();
+
+    // The size is taken before the next line: the newest lines are kept.
+    Resize(pty, 10, 60);
+    PrintLine(console, Numbered(101));
+    EXPECT_EQ(LINES, 10);
+    EXPECT_EQ(COLS, 60);
+    EXPECT_EQ(console.regionBottom, 10);
+    EXPECT_EQ(Rows(curscr), shrunk);
+    EXPECT_TRUE(AddressesWithin(pty.Take(), 10, 60));
+
+    // Growing: the newest line goes straight to the new second-to-last row.
+    // The lines still shown come down with it; those that had scrolled off
+    // are gone, so the rows above them stay blank until the trace fills them.
+    Resize(pty, 40, 100);
+    PrintLine(console, Numbered(102));
+    std::vector<std::string> screen = Rows(curscr);
+    ASSERT_EQ(screen.size(), 40u);
+    EXPECT_EQ(screen[38], Numbered(102));
+    EXPECT_EQ(screen[39], "");
+    for (int row = 0; row < 40; ++row) {
+        bool lost = row < 29; // above the nine lines the 10-row screen held
+        EXPECT_EQ(screen[row], lost ? "" : grownSoon[row]) << "row " << row;
+    }
+    std::string bytes = pty.Take();
+    for (int n = 103; n <= 141; ++n) {
+        PrintLine(console, Numbered(n));
+        if (n % 20 == 0) bytes += pty.Take(0);
+    }
+    EXPECT_EQ(Rows(curscr), grown);
+    EXPECT_TRUE(AddressesWithin(bytes + pty.Take(), 40, 100));
+    RestoreTerminal(console);
+}
+
+TEST(ConsoleResize, TinyTerminalsAndBackAndAnUnchangedSize) {
+    const std::vector<std::string> tiny = FreshScreen(5, 20, 53);
+    const std::vector<std::string> back = FreshScreen(24, 80, 100);
+
+    Pty pty;
+    UseTerminal("xterm");
+    struct sigaction before {};
+    sigaction(SIGWINCH, nullptr, &before);
+    Console console;
+    StartConsole(console, pty.out, pty.in);
+    ASSERT_TRUE(console.cursesActive);
+    for (int n = 1; n <= 50; ++n)
+        PrintLine(console, Numbered(n));
+    pty.Take();
+
+    Resize(pty, 5, 20);
+    for (int n = 51; n <= 53; ++n)
+        PrintLine(console, Numbered(n));
+    EXPECT_EQ(Rows(curscr), tiny);
+    EXPECT_TRUE(AddressesWithin(pty.Take(), 5, 20));
+
+    // A single row: lines, a part line and a text longer than the screen.
+    Resize(pty, 1, 20);
+    for (int n = 54; n <= 60; ++n)
+        PrintLine(console, Numbered(n));
+    PrintInt(console, 5, kPrintZone);
+    PrintLine(console, std::string(3000, '#'));
+    EXPECT_EQ(LINES, 1);
+    EXPECT_EQ(console.regionBottom, 1);
+    EXPECT_LT(getcurx(stdscr), 20);
+    EXPECT_TRUE(AddressesWithin(pty.Take(), 1, 20));
+
+    // A terminal that reports no size keeps the one it had.
+    Resize(pty, 0, 0);
+    PrintLine(console, "no size");
+    EXPECT_EQ(LINES, 1);
+    EXPECT_EQ(COLS, 20);
+
+    // Back to full size: once a screenful has gone by, it is a fresh 80x24.
+    Resize(pty, 24, 80);
+    std::string bytes;
+    for (int n = 61; n <= 100; ++n) {
+        PrintLine(console, Numbered(n));
+        if (n % 20 == 0) bytes += pty.Take(0);
+    }
+    EXPECT_EQ(Rows(curscr), back);
+    EXPECT_TRUE(AddressesWithin(bytes + pty.Take(), 24, 80));
+
+    // A signal without a change of size costs the next line no repaint.
+    std::raise(SIGWINCH);
+    PrintLine(console, Numbered(101));
+    EXPECT_LT(pty.Take().size(), 64u);
+
+    // SIGWINCH goes back to what it did before the console.
+    RestoreTerminal(console);
+    struct sigaction after {};
+    sigaction(SIGWINCH, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, before.sa_handler);
+
+    // Plain lines leave SIGWINCH alone.
+    std::FILE* file = std::tmpfile();
+    Console plain;
+    StartConsole(plain, file, stdin);
+    sigaction(SIGWINCH, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, before.sa_handler);
+    RestoreTerminal(plain);
+    std::fclose(file);
 }
 
 TEST(ConsoleStart, FloatingPointIsExtendedAndRoundsToNearest) {
