@@ -148,9 +148,10 @@ void FollowResize(Console& console) {
 }
 
 // Puts NoteResize on SIGWINCH, keeping what was there to give back.  curses
-// has a handler of its own, but it acts only when keys are read through
-// curses, which the game never does.  A game started with SIGWINCH ignored
-// leaves it ignored.
+// has a handler of its own, but it takes the new size only inside its next
+// refresh, after the line has been placed for the old size, and it keeps the
+// top rows, the oldest lines, where the trace wants the newest.  A game
+// started with SIGWINCH ignored leaves it ignored.
 void CatchResize(Console& console) {
     struct sigaction previous {};
     if (sigaction(SIGWINCH, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) return;

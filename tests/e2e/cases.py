@@ -751,6 +751,41 @@ def case_escape(args):
         terminal_restored(session, game)
 
 
+def case_terminal_resize(args):
+    """The terminal is resized during play: smaller, tiny, a single row, then
+    larger than at the start.  After each change the trace goes on in the new
+    size as on a terminal that had it from the start, the rows full down to
+    the newest line on the second-to-last row and the last row empty; the
+    game plays on, and Escape still ends it and restores the terminal."""
+    art = Art(args.game_dir)
+    with Session(args.artifacts) as session:
+        term = session.terminal
+        game = launch(session, args.game_dir)
+        wait_menu(game, art, "Start")
+        start_play(game, art)
+        time.sleep(0.5)
+        session.capture_terminal("trace-80x24")
+
+        def laid_out(cols, rows):
+            shown = term.screen().split("\n")[:rows]
+            if len(shown) != rows or rows < 2:
+                return shown if len(shown) == rows else None
+            full = all(line.strip() and len(line) <= cols for line in shown[:-1])
+            return shown if full and not shown[-1].strip() else None
+
+        for cols, rows in ((60, 10), (20, 5), (20, 1), (100, 40)):
+            session.log(f"terminal resized to {cols}x{rows}")
+            term.tmux("resize-window", "-t", "0", "-x", str(cols), "-y", str(rows))
+            wait_for(f"the trace laid out on {cols}x{rows}", lambda: laid_out(cols, rows), 5)
+            before = session.capture_terminal(f"trace-{cols}x{rows}")
+            wait_for("the trace going on", lambda: term.screen() != before, 5)
+        check(game.exit_code() is None, "the game ended during the resizes")
+        game.tap("Escape", 0.3)
+        check(game.wait_exit() == 0, "Escape should end the program with exit code 0")
+        check(game.stderr() == "", f"unexpected standard error: {game.stderr()!r}")
+        terminal_restored(session, game)
+
+
 def case_quit(args):
     """Quit in the title menu ends the program with exit code 0, the
     terminal restored."""
