@@ -12,7 +12,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
-#include <regex>
 #include <string>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
@@ -151,19 +150,20 @@ void Resize(Pty& pty, int rows, int cols) {
 // Whether every cursor address and scroll region that xterm is sent in
 // `bytes` lies on a screen of this size.
 bool AddressesWithin(const std::string& bytes, int rows, int cols) {
-    static const std::regex csi("\033\\[([0-9;]*)([HrdG])");
-    for (std::sregex_iterator it(bytes.begin(), bytes.end(), csi), end; it != end; ++it) {
-        std::vector<int> at;
-        std::string params = (*it)[1];
-        for (std::size_t from = 0; from <= params.size();) {
-            std::size_t to = std::min(params.find(';', from), params.size());
-            at.push_back(to > from ? std::stoi(params.substr(from, to - from)) : 1);
-            from = to + 1;
-        }
-        char kind = (*it)[2].str()[0];
-        bool inside = kind == 'G' ? at[0] <= cols : at[0] <= rows;
-        if (kind == 'H' && at.size() > 1) inside = inside && at[1] <= cols;
-        if (kind == 'r' && at.size() > 1) inside = inside && at[1] <= rows;
+    for (std::size_t at = bytes.find("\033["); at != std::string::npos;
+         at = bytes.find("\033[", at + 2)) {
+        std::size_t end = bytes.find_first_not_of("0123456789;", at + 2);
+        if (end == std::string::npos) break;
+        const char kind = bytes[end];
+        if (kind != 'H' && kind != 'r' && kind != 'd' && kind != 'G') continue;
+        std::vector<int> numbers;
+        std::string params = bytes.substr(at + 2, end - at - 2) + ";";
+        for (std::size_t from = 0, to; (to = params.find(';', from)) != std::string::npos;
+             from = to + 1)
+            numbers.push_back(to > from ? std::stoi(params.substr(from, to - from)) : 1);
+        bool inside = kind == 'G' ? numbers[0] <= cols : numbers[0] <= rows;
+        if (kind == 'H' && numbers.size() > 1) inside = inside && numbers[1] <= cols;
+        if (kind == 'r' && numbers.size() > 1) inside = inside && numbers[1] <= rows;
         if (!inside) return false;
     }
     return true;
