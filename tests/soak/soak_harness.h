@@ -63,6 +63,10 @@ class SoakInput {
     explicit SoakInput(std::uint64_t seed) : rng_{seed} {
         joinFrame_ = 30 + static_cast<std::int64_t>(rng_.Next() % 600);
     }
+    // Player 2 joins at the frame given instead (never, if it is not reached).
+    SoakInput(std::uint64_t seed, std::int64_t joinFrame) : SoakInput(seed) {
+        joinFrame_ = joinFrame;
+    }
 
     // Queues the key changes that the coming frame will see.
     void BeforeFrame(std::int64_t frame, const Game& game) {
