@@ -5,6 +5,7 @@
 #include "bench/stats.h"
 #include "control/frame_loop.h"
 #include "control/game.h"
+#include "control/startup.h"
 #include "support/random.h"
 #include "video/draw.h"
 #include "video/render.h"
@@ -96,6 +97,7 @@ bool OpenBenchScreen(Game& game, std::string& error) {
         SDL_Quit();
         return false;
     }
+    game.world.sizes = MeasureWorldSizes(game.images);
     return true;
 }
 

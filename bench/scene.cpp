@@ -57,8 +57,8 @@ double BusyScene::Unit() {
 void BusyScene::Populate(Game& game) {
     World& world = game.world;
     world.PlayerCount = 2;
-    SetEntryValues(world, 1, game.images);
-    SetEntryValues(world, 2, game.images);
+    SetEntryValues(world, 1);
+    SetEntryValues(world, 2);
     TopUpStars(game, true);
     TopUpEnemies(game, true);
 }

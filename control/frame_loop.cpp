@@ -44,20 +44,18 @@ void BeginFrameLoop(Game& game) {
 void FrameUpdate(Game& game) {
     Console& console = game.console;
     World& world = game.world;
-    const Images& images = game.images;
-
     world.CurrentPlayer = 1;
-    UpdatePlayerOne(world, game.keyboard, images);
+    UpdatePlayerOne(world, game.keyboard);
 
     world.CurrentPlayer = 2;
     PrintLine(console, "Working");
     if (world.PlayerCount == 2) {
-        UpdatePlayerTwo(world, game.keyboard, images);
+        UpdatePlayerTwo(world, game.keyboard);
     } else {
         PrintLine(console, "Player 2 dialog");
         // Player 2 joins, and first moves in the next frame.
         if (KeyDown(game.keyboard, SDLK_2)) {
-            SetEntryValues(world, 2, images);
+            SetEntryValues(world, 2);
             world.PlayerCount = 2;
         }
     }
@@ -67,11 +65,11 @@ void FrameUpdate(Game& game) {
     if (KeyDown(game.keyboard, SDLK_ESCAPE)) game.loop.QuitFlag = ~game.loop.QuitFlag;
 
     PrintLine(console, "MoveBullets");
-    MoveBullets(world, images);
+    MoveBullets(world);
     PrintLine(console, "EnemyGenerator");
-    EnemyGenerator(world, images, game.random);
+    EnemyGenerator(world, game.random);
     PrintLine(console, "EnemyAI");
-    EnemyAI(world, images);
+    EnemyAI(world);
 
     PrintLine(console, "Resetting OldTimer");
     game.loop.OldTimer = NextDeadline(game);

@@ -37,7 +37,29 @@ std::string Normalised(const std::string& item) {
     return LowerCase(TrimLeft(TrimRight(item)));
 }
 
+// Copies the size of each image in a table into the same slot of a table of
+// sizes; an empty slot stays 0 by 0.
+template <std::size_t N>
+std::array<Size, N> SizesOf(const std::array<SDL_Surface*, N>& images) {
+    std::array<Size, N> sizes{};
+    for (std::size_t i = 0; i < N; ++i)
+        sizes[i] = {ImageWidth(images[i]), ImageHeight(images[i])};
+    return sizes;
+}
+
 } // namespace
+
+WorldSizes MeasureWorldSizes(const Images& images) {
+    WorldSizes sizes;
+    sizes.screenWidth = ScreenWidth(images);
+    sizes.screenHeight = ScreenHeight(images);
+    sizes.ship = SizesOf(images.ShipImage);
+    sizes.enemy = SizesOf(images.EnemyImage);
+    const std::array<Size, 16> bullets = SizesOf(images.BulletImage);
+    for (std::size_t i = 0; i < bullets.size(); ++i)
+        sizes.bulletHeight[i] = bullets[i].h;
+    return sizes;
+}
 
 VideoSettings ReadVideoConfig(FileTable& files) {
     VideoSettings video;
@@ -100,9 +122,12 @@ void StartUp(Game& game) {
                       "novawing: cannot load image " + failure.file + ": " + failure.reason);
     }
 
+    // From here on the world knows the images only by their sizes.
+    game.world.sizes = MeasureWorldSizes(game.images);
+
     // Player 2 gets its entry values too, though it may never join.
-    SetEntryValues(game.world, 1, game.images);
-    SetEntryValues(game.world, 2, game.images);
+    SetEntryValues(game.world, 1);
+    SetEntryValues(game.world, 2);
 
     game.menu.MenuSelection = 1;
     PrintLine(console, "starting menu");

@@ -6,6 +6,9 @@
 // Reads config.cfg from the working directory, item by item.
 VideoSettings ReadVideoConfig(FileTable& files);
 
+// The sizes the world needs, measured from the loaded images and the screen.
+WorldSizes MeasureWorldSizes(const Images& images);
+
 // Runs start-up up to and including "starting menu".  Exits the process with
 // code 1 when the video mode cannot be set or an image does not load.
 void StartUp(Game& game);

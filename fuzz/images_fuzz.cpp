@@ -14,6 +14,7 @@
 // it writes a seed corpus made from that data/ into DIR and stops.
 #include "control/frame_loop.h"
 #include "control/menu.h"
+#include "control/startup.h"
 #include "fuzz_support.h"
 #include "soak/soak_harness.h"
 #include "video/draw.h"
@@ -179,12 +180,13 @@ void DrawWith(const Images& images) {
     SetOutputRoutine(game->console, [](std::string_view, int) {});
     game->images = images;
     World& world = game->world;
+    world.sizes = MeasureWorldSizes(images);
 
     MenuPass(*game); // the title and the menu cursor
     BlitAt(images.screen, 0, 0, images.HelpScreenImage);
 
-    SetEntryValues(world, 1, images);
-    SetEntryValues(world, 2, images);
+    SetEntryValues(world, 1);
+    SetEntryValues(world, 2);
     world.PlayerCount = 2;
     world.players[2].health = 0; // a wreck: drawn as an explosion
     world.players[2].score = 1234567890;

@@ -1,7 +1,5 @@
 #include "world/bullets.h"
 
-#include "video/images.h"
-
 namespace {
 
 constexpr std::int32_t kFirstFillable = 1; // entry 0 is never handed out
@@ -14,10 +12,9 @@ constexpr std::int32_t kStraightStyle = 5;
 constexpr std::int32_t kRightDriftStyle = 7;
 constexpr std::int32_t kLeftDriftStyle = 8;
 
-// Height of a shot's image, read from its surface every time so that the
-// test follows whatever was loaded.
-int BulletHeight(const Images& images, std::int32_t image) {
-    return ImageHeight(ImageAt(images.BulletImage, image));
+// Height of a shot's image; an empty slot or a stray index counts as 0.
+int BulletHeight(const World& world, std::int32_t image) {
+    return SizeAt(world.sizes.bulletHeight, image);
 }
 
 } // namespace
@@ -75,7 +72,7 @@ void FireBullet(World& world, const std::int32_t& kind, const std::int32_t& x,
     }
 }
 
-void MoveBullets(World& world, const Images& images) {
+void MoveBullets(World& world) {
     for (std::int32_t i = 0; i <= kLastEntry; ++i) {
         Bullet& b = world.bullets[i];
         if (b.kind == kFree) continue;
@@ -83,9 +80,9 @@ void MoveBullets(World& world, const Images& images) {
         b.x += b.dx;
         b.y += b.dy;
         // Gone below the screen: its top edge has passed the last line.
-        if (b.y > ScreenHeight(images)) b.kind = kFree;
+        if (b.y > world.sizes.screenHeight) b.kind = kFree;
         // Gone above it: its bottom edge has passed the first line.  There is
         // no test at the sides, so a drifting shot lives until it falls out.
-        if (b.y + BulletHeight(images, b.image) < 0) b.kind = kFree;
+        if (b.y + BulletHeight(world, b.image) < 0) b.kind = kFree;
     }
 }

@@ -5,12 +5,10 @@
 
 #include <cstdint>
 
-struct Images;
-
 // Fills the lowest free entry from 1 upwards; owner is world.CurrentPlayer.
 // When entries 1..1024 are all in play the request is dropped.
 void FireBullet(World& world, const std::int32_t& kind, const std::int32_t& x,
                 const std::int32_t& y, const std::int32_t& style);
 
 // Moves every entry in play and frees those that left at the top or bottom.
-void MoveBullets(World& world, const Images& images);
+void MoveBullets(World& world);

@@ -2,7 +2,6 @@
 
 #include "support/random.h"
 #include "support/rounding.h"
-#include "video/images.h"
 #include "world/bullets.h"
 #include "world/events.h"
 
@@ -40,10 +39,10 @@ constexpr std::array<EnemyType, 4> kTypes{{{0, 0}, {12, 10}, {7, 30}, {5, 10}}};
 
 // The image's size, or 0 x 0 for an index outside the table or an empty slot,
 // so a corrupt record can only miss, never read past the table.
-void EnemySize(const Images& images, std::int32_t image, std::int32_t& w, std::int32_t& h) {
-    const SDL_Surface* surface = ImageAt(images.EnemyImage, image);
-    w = ImageWidth(surface);
-    h = ImageHeight(surface);
+void EnemySize(const World& world, std::int32_t image, std::int32_t& w, std::int32_t& h) {
+    const Size size = SizeAt(world.sizes.enemy, image);
+    w = size.w;
+    h = size.h;
 }
 
 // The draws are uniform in [0, 1); the product is formed in double and
@@ -227,17 +226,17 @@ void SpawnEnemy(World& world, const std::int32_t& x, const std::int32_t& y,
     enemy.swing = 0;
 }
 
-void EnemyGenerator(World& world, const Images& images, Random& random) {
+void EnemyGenerator(World& world, Random& random) {
     if (world.SpawnCountdown == 0) {
         world.SpawnCountdown = kSpawnRetry;
         if (CountEnemies(world) < kEnemyCap) {
             const std::int32_t type = DrawBelow(random, 3.0) + 1;
             std::int32_t w = 0;
             std::int32_t h = 0;
-            EnemySize(images, type, w, h);
+            EnemySize(world, type, w, h);
             const std::int32_t y = -h; // bottom edge on the top of the screen: out of sight
             // Anywhere across the width; a late x leaves it mostly off the right edge.
-            const std::int32_t x = DrawBelow(random, ScreenWidth(images));
+            const std::int32_t x = DrawBelow(random, world.sizes.screenWidth);
             SpawnEnemy(world, x, y, type, random);
             world.SpawnCountdown = DrawBelow(random, 35.0) + 10; // 10 .. 44
         }
@@ -245,20 +244,20 @@ void EnemyGenerator(World& world, const Images& images, Random& random) {
     world.SpawnCountdown -= 1;
 }
 
-void EnemyAI(World& world, const Images& images) {
+void EnemyAI(World& world) {
     for (int slot = 0; slot <= kLastEnemySlot; ++slot) {
         Enemy& enemy = world.enemies[slot];
         if (enemy.state == 0) continue;
         std::int32_t w = 0;
         std::int32_t h = 0;
-        EnemySize(images, enemy.image, w, h);
+        EnemySize(world, enemy.image, w, h);
 
         StateStep(world, enemy, w, h);
 
         // Wrecks keep drifting with the speed they had.
         enemy.x += enemy.dx;
         enemy.y += enemy.dy;
-        if (enemy.y > ScreenHeight(images)) enemy.state = 0; // gone below: no score
+        if (enemy.y > world.sizes.screenHeight) enemy.state = 0; // gone below: no score
 
         // A slot freed this turn is empty: nothing left to hit.
         if (enemy.state == 0) continue;

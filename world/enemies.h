@@ -6,11 +6,10 @@
 
 #include <cstdint>
 
-struct Images;
 struct Random;
 
-void EnemyGenerator(World& world, const Images& images, Random& random);
+void EnemyGenerator(World& world, Random& random);
 void SpawnEnemy(World& world, const std::int32_t& x, const std::int32_t& y,
                 const std::int32_t& type, Random& random);
 std::int32_t CountEnemies(const World& world);
-void EnemyAI(World& world, const Images& images);
+void EnemyAI(World& world);

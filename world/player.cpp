@@ -1,7 +1,6 @@
 #include "world/player.h"
 
 #include "support/rounding.h"
-#include "video/images.h"
 #include "video/keyboard.h"
 #include "world/bullets.h"
 #include "world/events.h"
@@ -91,25 +90,25 @@ constexpr std::int32_t kLevelFrame = 3;
 constexpr std::int32_t kHitDamage = 10;
 constexpr std::int32_t kRespawnFrames = 100;
 
-// The ship's size is that of its current banking frame, read from the surface
-// at each use.  A frame with no image (a record never given entry values)
-// counts as 0 by 0 rather than crashing.
-int ShipWidth(const Images& images, std::int32_t frame) {
-    return ImageWidth(ImageAt(images.ShipImage, frame));
+// The ship's size is that of its current banking frame.  A frame with no
+// image (a record never given entry values) counts as 0 by 0 rather than
+// crashing.
+int ShipWidth(const World& world, std::int32_t frame) {
+    return SizeAt(world.sizes.ship, frame).w;
 }
 
-int ShipHeight(const Images& images, std::int32_t frame) {
-    return ImageHeight(ImageAt(images.ShipImage, frame));
+int ShipHeight(const World& world, std::int32_t frame) {
+    return SizeAt(world.sizes.ship, frame).h;
 }
 
 // The entry values but the spare ships: a respawn uses one up, entry and join
 // hand out a fresh 5.
-void WriteEntryPosition(World& world, int player, const Images& images) {
+void WriteEntryPosition(World& world, int player) {
     const ShipRules& rules = kRules[player];
     Player& p = world.players[player];
     p.frame = kLevelFrame;
-    p.x = rules.entersOnRight ? ScreenWidth(images) - ShipWidth(images, kLevelFrame) : 0;
-    p.y = ScreenHeight(images);
+    p.x = rules.entersOnRight ? world.sizes.screenWidth - ShipWidth(world, kLevelFrame) : 0;
+    p.y = world.sizes.screenHeight;
     p.vx = rules.entryVx;
     p.vy = -60;
     p.missiles = 100;
@@ -146,7 +145,7 @@ void RaiseShotEvent(World& world, ShotEventArgs args, std::int32_t& slot) {
     }
 }
 
-void UpdatePlayer(World& world, int player, Keyboard& keyboard, const Images& images) {
+void UpdatePlayer(World& world, int player, Keyboard& keyboard) {
     const ShipRules& rules = kRules[player];
     Player& p = world.players[player];
     PlayerControl& c = world.control[player];
@@ -162,7 +161,7 @@ void UpdatePlayer(World& world, int player, Keyboard& keyboard, const Images& im
     if (c.Dead != 0) {
         if (p.lives > 0) {
             --p.lives;
-            WriteEntryPosition(world, player, images);
+            WriteEntryPosition(world, player);
         } else {
             if (rules.lastShipEndsGame) world.GameOver = 1;
             world.*rules.outFlag = 1;
@@ -183,7 +182,7 @@ void UpdatePlayer(World& world, int player, Keyboard& keyboard, const Images& im
     // 5. Guns, aimed from where the ship is before it steers this frame; the
     // two barrels take turns, left one first.
     if (KeyDown(keyboard, rules.gunKey) != 0) {
-        const std::int32_t cx = RoundToInt(p.x + ShipWidth(images, p.frame) / 2.0L);
+        const std::int32_t cx = RoundToInt(p.x + ShipWidth(world, p.frame) / 2.0L);
         if (tick) {
             if (c.GunSide != 0) FireBullet(world, kShotKind, cx, p.y, kGunStyle);
             if (c.GunSide != -1) FireBullet(world, kShotKind, cx - 10, p.y, kGunStyle);
@@ -194,7 +193,7 @@ void UpdatePlayer(World& world, int player, Keyboard& keyboard, const Images& im
 
     // 6. Missiles, likewise from two launchers in turn, while any are left.
     if (KeyDown(keyboard, rules.missileKey) != 0 && p.missiles > 0) {
-        const std::int32_t cx = RoundToInt(p.x + ShipWidth(images, p.frame) / 2.0L);
+        const std::int32_t cx = RoundToInt(p.x + ShipWidth(world, p.frame) / 2.0L);
         if (tick) {
             if (c.MissileSide != 0) FireBullet(world, kShotKind, cx + 10, p.y, kMissileStyle);
             if (c.MissileSide != -1) FireBullet(world, kShotKind, cx - 20, p.y, kMissileStyle);
@@ -243,10 +242,10 @@ void UpdatePlayer(World& world, int player, Keyboard& keyboard, const Images& im
     // pushed against an edge keeps its momentum.
     if (p.x < 0) p.x = 0;
     if (p.y < 0) p.y = 0;
-    const int w = ShipWidth(images, p.frame);
-    const int h = ShipHeight(images, p.frame);
-    if (p.x + w > ScreenWidth(images)) p.x = ScreenWidth(images) - w;
-    if (p.y + h > ScreenHeight(images)) p.y = ScreenHeight(images) - h;
+    const int w = ShipWidth(world, p.frame);
+    const int h = ShipHeight(world, p.frame);
+    if (p.x + w > world.sizes.screenWidth) p.x = world.sizes.screenWidth - w;
+    if (p.y + h > world.sizes.screenHeight) p.y = world.sizes.screenHeight - h;
 
     // 11. Drift dies away only while no direction key is held.
     if (!steering) {
@@ -258,8 +257,8 @@ void UpdatePlayer(World& world, int player, Keyboard& keyboard, const Images& im
     // points, strictly inside, until the ship has no health left.
     const std::int32_t x1 = p.x;
     const std::int32_t y1 = p.y;
-    const std::int32_t x2 = p.x + ShipWidth(images, p.frame);
-    const std::int32_t y2 = p.y + ShipHeight(images, p.frame);
+    const std::int32_t x2 = p.x + ShipWidth(world, p.frame);
+    const std::int32_t y2 = p.y + ShipHeight(world, p.frame);
     for (int i = 0; i < kBulletCount; ++i) {
         Bullet& b = world.bullets[i];
         const bool hostile = b.kind == kEnemyShot || b.kind == kExplosion;
@@ -286,16 +285,16 @@ void UpdatePlayer(World& world, int player, Keyboard& keyboard, const Images& im
 
 } // namespace
 
-void SetEntryValues(World& world, int player, const Images& images) {
+void SetEntryValues(World& world, int player) {
     if (player != 1 && player != 2) return;
-    WriteEntryPosition(world, player, images);
+    WriteEntryPosition(world, player);
     world.players[player].lives = 5;
 }
 
-void UpdatePlayerOne(World& world, Keyboard& keyboard, const Images& images) {
-    UpdatePlayer(world, 1, keyboard, images);
+void UpdatePlayerOne(World& world, Keyboard& keyboard) {
+    UpdatePlayer(world, 1, keyboard);
 }
 
-void UpdatePlayerTwo(World& world, Keyboard& keyboard, const Images& images) {
-    UpdatePlayer(world, 2, keyboard, images);
+void UpdatePlayerTwo(World& world, Keyboard& keyboard) {
+    UpdatePlayer(world, 2, keyboard);
 }

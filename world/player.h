@@ -3,12 +3,11 @@
 
 #include "world/world.h"
 
-struct Images;
 struct Keyboard;
 
 // Writes a ship's entry values (start-up and join): bottom corner, moving up
 // and inwards, full health and missiles, 5 spare ships.
-void SetEntryValues(World& world, int player, const Images& images);
+void SetEntryValues(World& world, int player);
 
-void UpdatePlayerOne(World& world, Keyboard& keyboard, const Images& images);
-void UpdatePlayerTwo(World& world, Keyboard& keyboard, const Images& images);
+void UpdatePlayerOne(World& world, Keyboard& keyboard);
+void UpdatePlayerTwo(World& world, Keyboard& keyboard);

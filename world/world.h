@@ -3,6 +3,8 @@
 // the whole run; index 0 of the pools is present but never filled.
 #pragma once
 
+#include "world/sizes.h"
+
 #include <array>
 #include <cstdint>
 
@@ -78,6 +80,8 @@ struct World {
 
     std::int32_t CurrentPlayer = 0; // whose update runs: the owner of shots fired now
     std::int32_t PlayerCount = 0;   // 2: two players; anything else: player 1 alone
+
+    WorldSizes sizes; // measured from the images after loading
 
     // The event slots 1..6 that name the kind of event passed to GameEvent.
     // They are never assigned and hold 0 for the whole run.

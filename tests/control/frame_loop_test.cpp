@@ -1,6 +1,7 @@
 // The frame loop's pacing, its order of work and its two ways of changing
 // the game from the keyboard: player 2 joining and Escape.
 #include "control/frame_loop.h"
+#include "control/startup.h"
 #include "control_support.h"
 #include "test_support.h"
 #include "world/player.h"
@@ -19,8 +20,9 @@ class FrameLoop : public ::testing::Test {
         game->images = sdl.FakeImages();
         game->clock = &clock;
         trace.Attach(game->console);
-        SetEntryValues(game->world, 1, game->images);
-        SetEntryValues(game->world, 2, game->images);
+        game->world.sizes = MeasureWorldSizes(game->images);
+        SetEntryValues(game->world, 1);
+        SetEntryValues(game->world, 2);
     }
     // Runs passes until `frames` frames have run; returns the tick at which each began.
     std::vector<std::uint32_t> RunFrames(int frames) {

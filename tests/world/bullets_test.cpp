@@ -1,7 +1,9 @@
 #include "world/bullets.h"
 
-#include "test_support.h"
 #include "world/world.h"
+#include "world_support.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -26,9 +28,7 @@ class BulletPool : public ::testing::Test {
         }
     }
 
-    SdlScreen screen;
-    Images images = screen.FakeImages();
-    World world;
+    World world = TestWorld();
     int last = -1;
 };
 
@@ -106,7 +106,7 @@ TEST_F(BulletPool, MovesEveryEntryInPlayAndFreesStrictlyOffScreen) {
     world.bullets[0] = Bullet{5, 5, 1, 1, 5, 0, kExplosion, 3, 0}; // entry 0 is still visited
     world.bullets[20] = Bullet{5, 5, 1, 1, 5, 0, kFree, 0, 0};     // free entries stay put
 
-    MoveBullets(world, images);
+    MoveBullets(world);
     EXPECT_EQ(world.bullets[gun].y, 390);
     EXPECT_EQ(world.bullets[missile].y, 393);
     EXPECT_EQ(world.bullets[stays].y, 480);
@@ -119,13 +119,13 @@ TEST_F(BulletPool, MovesEveryEntryInPlayAndFreesStrictlyOffScreen) {
     // The 20-pixel shot image: bottom edge at 0 stays, above 0 is gone.
     Bullet& up = world.bullets[gun];
     up.y = -10;
-    MoveBullets(world, images);
+    MoveBullets(world);
     EXPECT_EQ(up.y, -20);
     EXPECT_EQ(up.kind, kPlayerShot);
-    MoveBullets(world, images);
+    MoveBullets(world);
     EXPECT_EQ(up.kind, kFree);
     world.bullets[missile].y = -14;
-    MoveBullets(world, images);
+    MoveBullets(world);
     EXPECT_EQ(world.bullets[missile].y, -21);
     EXPECT_EQ(world.bullets[missile].kind, kFree);
 }
@@ -136,23 +136,21 @@ TEST_F(BulletPool, SidewaysDriftNeverFreesAShot) {
     FireAndTrack(kEnemyShot, 5, 0, 8);
     const int left = last;
     for (int frame = 0; frame < 60; ++frame)
-        MoveBullets(world, images);
+        MoveBullets(world);
     EXPECT_EQ(world.bullets[right].x, 630 + 60 * 6);
     EXPECT_EQ(world.bullets[right].kind, kEnemyShot);
     EXPECT_EQ(world.bullets[left].x, 5 - 60 * 5);
     EXPECT_EQ(world.bullets[left].kind, kEnemyShot);
     for (int frame = 0; frame < 40; ++frame)
-        MoveBullets(world, images);
+        MoveBullets(world);
     // Only falling past the bottom frees them.
     EXPECT_EQ(world.bullets[right].kind, kFree);
     EXPECT_EQ(world.bullets[left].kind, kFree);
 }
 
-TEST_F(BulletPool, SizesComeFromTheSurfacesAndMissingImagesCountAsZeroHigh) {
-    SDL_Surface* tall = screen.Solid(4, 40);
-    images.BulletImage[4] = tall;
-    Images small = images;
-    small.screen = screen.Solid(640, 200);
+TEST_F(BulletPool, SizesComeFromTheWorldAndMissingImagesCountAsZeroHigh) {
+    world.sizes.bulletHeight[4] = 40;
+    world.sizes.screenHeight = 200;
 
     world.bullets[1] = Bullet{0, -33, 0, -7, 4, 0, kPlayerShot, 15, 1}; // to -40: stays
     world.bullets[2] = Bullet{0, 195, 0, 6, 6, 0, kEnemyShot, 15, 0};   // to 201 on 200 lines
@@ -160,14 +158,14 @@ TEST_F(BulletPool, SizesComeFromTheSurfacesAndMissingImagesCountAsZeroHigh) {
     world.bullets[4] = Bullet{0, 10, 0, -10, 12, 0, kExplosion, 15, 0}; // empty slot: to 0
     world.bullets[5] = Bullet{0, 9, 0, -10, 99, 0, kExplosion, 15, 0};  // past the table
     world.bullets[6] = Bullet{0, 10, 0, -10, -3, 0, kExplosion, 15, 0}; // negative
-    MoveBullets(world, small);
+    MoveBullets(world);
     EXPECT_EQ(world.bullets[1].kind, kPlayerShot);
     EXPECT_EQ(world.bullets[2].kind, kFree);
     EXPECT_EQ(world.bullets[3].kind, kFree);
     EXPECT_EQ(world.bullets[4].kind, kExplosion);
     EXPECT_EQ(world.bullets[5].kind, kFree);
     EXPECT_EQ(world.bullets[6].kind, kExplosion);
-    MoveBullets(world, small);
+    MoveBullets(world);
     EXPECT_EQ(world.bullets[1].kind, kFree); // -47 + 40 < 0
 }
 

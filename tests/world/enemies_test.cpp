@@ -1,7 +1,9 @@
 // The enemy generator: when it spawns, what it spawns, and where.
 #include "support/random.h"
-#include "test_support.h"
 #include "world/enemies.h"
+#include "world_support.h"
+
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
@@ -39,13 +41,12 @@ void Occupy(World& world, int first, int last) {
 } // namespace
 
 TEST(EnemyGenerator, FirstCallSpawnsAtOnceDrawingTypeXSpeedCountdownInOrder) {
-    SdlScreen sdl;
-    Images images = sdl.FakeImages();
-    World world;
+    WorldSizes sizes = TestSizes();
+    World world = TestWorld(sizes);
     // Type 2 (0.5), x 160 (0.25), speed 4 (0.9), countdown 10 (0.0).
     auto draws = std::make_shared<Draws>(Draws{{0.5, 0.25, 0.9, 0.0}});
     Random random = ScriptedRandom(draws);
-    EnemyGenerator(world, images, random);
+    EnemyGenerator(world, random);
 
     EXPECT_EQ(draws->used, 4u);
     EXPECT_EQ(Fields(world.enemies[1]), Fields(Enemy{160, -30, 0, 4, 2, 2, 7}));
@@ -55,10 +56,10 @@ TEST(EnemyGenerator, FirstCallSpawnsAtOnceDrawingTypeXSpeedCountdownInOrder) {
 
     // Types 1 and 3 make no speed draw: type, x, countdown only.
     for (int i = 0; i < 9; ++i)
-        EnemyGenerator(world, images, random);
+        EnemyGenerator(world, random);
     EXPECT_EQ(draws->used, 4u);
     draws->values.insert(draws->values.end(), {0.7, 0.0, kAlmostOne});
-    EnemyGenerator(world, images, random);
+    EnemyGenerator(world, random);
     EXPECT_EQ(draws->used, 7u);
     EXPECT_EQ(world.enemies[2].state, 3);
     EXPECT_EQ(world.enemies[2].x, 0);
@@ -66,15 +67,14 @@ TEST(EnemyGenerator, FirstCallSpawnsAtOnceDrawingTypeXSpeedCountdownInOrder) {
 }
 
 TEST(EnemyGenerator, EachTypeStartsJustOutOfSightAnywhereAcrossTheWidth) {
-    SdlScreen sdl;
-    Images images = sdl.FakeImages();
+    WorldSizes sizes = TestSizes();
     const int heights[] = {0, 20, 30, 24};
     const double typeDraws[] = {0, 0.0, 0.34, kAlmostOne};
     for (int type = 1; type <= 3; ++type) {
-        World world;
+        World world = TestWorld(sizes);
         auto draws = std::make_shared<Draws>(Draws{{typeDraws[type], kAlmostOne, 0.5, 0.5}});
         Random random = ScriptedRandom(draws);
-        EnemyGenerator(world, images, random);
+        EnemyGenerator(world, random);
         const Enemy& e = world.enemies[1];
         EXPECT_EQ(e.state, type);
         EXPECT_EQ(e.y, -heights[type]) << "type " << type;
@@ -85,13 +85,12 @@ TEST(EnemyGenerator, EachTypeStartsJustOutOfSightAnywhereAcrossTheWidth) {
 }
 
 TEST(EnemyGenerator, CapOfFifteenCountsWrecksAndRetriesTwentyCallsLater) {
-    SdlScreen sdl;
-    Images images = sdl.FakeImages();
-    World world;
+    WorldSizes sizes = TestSizes();
+    World world = TestWorld(sizes);
     Occupy(world, 1, 15);
     auto draws = std::make_shared<Draws>();
     Random random = ScriptedRandom(draws);
-    EnemyGenerator(world, images, random);
+    EnemyGenerator(world, random);
     EXPECT_EQ(world.SpawnCountdown, 19);
     EXPECT_EQ(CountEnemies(world), 15);
 
@@ -99,11 +98,11 @@ TEST(EnemyGenerator, CapOfFifteenCountsWrecksAndRetriesTwentyCallsLater) {
     // and it reuses that low slot.
     world.enemies[4].state = 0;
     for (int i = 0; i < 19; ++i)
-        EnemyGenerator(world, images, random);
+        EnemyGenerator(world, random);
     EXPECT_EQ(draws->used, 0u);
     EXPECT_EQ(world.SpawnCountdown, 0);
     draws->values = {0.0, 0.5, 0.0};
-    EnemyGenerator(world, images, random);
+    EnemyGenerator(world, random);
     EXPECT_EQ(world.enemies[4].state, 1);
     EXPECT_EQ(world.enemies[4].x, 320);
     EXPECT_EQ(CountEnemies(world), 15);
@@ -111,31 +110,29 @@ TEST(EnemyGenerator, CapOfFifteenCountsWrecksAndRetriesTwentyCallsLater) {
 }
 
 TEST(EnemyGenerator, FourteenOccupiedSpawnsTheFifteenthThenHoldsBack) {
-    SdlScreen sdl;
-    Images images = sdl.FakeImages();
-    World world;
+    WorldSizes sizes = TestSizes();
+    World world = TestWorld(sizes);
     Occupy(world, 1, 14);
     auto draws = std::make_shared<Draws>(Draws{{0.0, 0.1, 0.0}});
     Random random = ScriptedRandom(draws);
-    EnemyGenerator(world, images, random);
+    EnemyGenerator(world, random);
     EXPECT_EQ(world.enemies[15].state, 1);
     EXPECT_EQ(CountEnemies(world), 15);
     for (int i = 0; i < 200; ++i)
-        EnemyGenerator(world, images, random);
+        EnemyGenerator(world, random);
     EXPECT_EQ(CountEnemies(world), 15);
     EXPECT_EQ(draws->used, 3u);
 }
 
 TEST(EnemyGenerator, CountdownStaysWithinTenToFortyFour) {
-    SdlScreen sdl;
-    Images images = sdl.FakeImages();
-    World world;
+    WorldSizes sizes = TestSizes();
+    World world = TestWorld(sizes);
     Random random;
     SeedRandom(random, 7);
     int lastSpawnCall = 0;
     for (int call = 1; call <= 3000; ++call) {
         const int before = CountEnemies(world);
-        EnemyGenerator(world, images, random);
+        EnemyGenerator(world, random);
         if (CountEnemies(world) == before) continue;
         EXPECT_GE(world.SpawnCountdown, 9);
         EXPECT_LE(world.SpawnCountdown, 43);
@@ -151,7 +148,7 @@ TEST(EnemyGenerator, CountdownStaysWithinTenToFortyFour) {
 }
 
 TEST(SpawnEnemy, TakesLowestFreeSlotFromOneAndForcesFifty) {
-    World world;
+    World world = TestWorld();
     auto draws = std::make_shared<Draws>(Draws{{0.0, 0.5, kAlmostOne}});
     Random random = ScriptedRandom(draws);
     world.enemies[0].state = 1; // slot 0 is never looked at

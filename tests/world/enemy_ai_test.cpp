@@ -1,7 +1,9 @@
 // Enemy behaviour: volleys, the type-3 weave, moving off the bottom, and the
 // players' shots hitting, destroying and scoring.
-#include "test_support.h"
 #include "world/enemies.h"
+#include "world_support.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <tuple>
@@ -35,9 +37,9 @@ auto Fields(const Bullet& b) {
     return std::tuple{b.x, b.y, b.dx, b.dy, b.image, b.animated, b.kind, b.timer, b.owner};
 }
 
-void RunFrames(World& world, const Images& images, int frames) {
+void RunFrames(World& world, int frames) {
     for (int i = 0; i < frames; ++i)
-        EnemyAI(world, images);
+        EnemyAI(world);
 }
 
 // Takes the enemy shots fired so far out of the pool.
@@ -54,15 +56,14 @@ std::vector<Bullet> TakeEnemyShots(World& world) {
 } // namespace
 
 TEST(EnemyFire, TypeOneRunsASevenVolleyCycleStartingSilent) {
-    SdlScreen sdl;
-    Images images = sdl.FakeImages();
-    World world;
+    WorldSizes sizes = TestSizes();
+    World world = TestWorld(sizes);
     Enemy& e = Put(world, 1, 1, 100, 100); // 30x20: guns at x 125 (style 7) and 105 (style 8)
     // Per volley: how many shots, and the gun's y (top, 1/4, 1/2, 3/4 of h).
     const int count[] = {0, 1, 1, 1, 2, 2, 2, 0, 1};
     const int gunY[] = {0, 105, 110, 115, 100, 105, 110, 0, 105};
     for (int frame = 1; frame <= 90; ++frame) {
-        EnemyAI(world, images);
+        EnemyAI(world);
         std::vector<Bullet> shots = TakeEnemyShots(world);
         if (frame % 10 != 0) {
             EXPECT_TRUE(shots.empty()) << "frame " << frame;
@@ -79,13 +80,12 @@ TEST(EnemyFire, TypeOneRunsASevenVolleyCycleStartingSilent) {
 }
 
 TEST(EnemyFire, TwinGunsTakeTurnsLeftGunFirst) {
-    SdlScreen sdl;
-    Images images = sdl.FakeImages();
-    World world;
+    WorldSizes sizes = TestSizes();
+    World world = TestWorld(sizes);
     Put(world, 1, 2, 100, 50); // 41x30: gun x round(120.5) = 120, bottom edge 80
     std::vector<int> xs;
     for (int frame = 1; frame <= 90; ++frame) {
-        EnemyAI(world, images);
+        EnemyAI(world);
         for (const Bullet& b : TakeEnemyShots(world)) {
             EXPECT_EQ(frame % 30, 0);
             EXPECT_EQ(b.y, 80);
@@ -98,11 +98,11 @@ TEST(EnemyFire, TwinGunsTakeTurnsLeftGunFirst) {
 
     // Type 3 swings before it fires, every 10 frames: x is 300 - 45, 300 - 190
     // and 300 - 345 at its first three volleys; 24 wide, gun at x + 12.
-    World weaver;
+    World weaver = TestWorld(sizes);
     Put(weaver, 1, 3, 300, 50);
     xs.clear();
     for (int frame = 1; frame <= 30; ++frame) {
-        EnemyAI(weaver, images);
+        EnemyAI(weaver);
         for (const Bullet& b : TakeEnemyShots(weaver)) {
             EXPECT_EQ(frame % 10, 0);
             EXPECT_EQ(b.y, 74);
@@ -113,31 +113,30 @@ TEST(EnemyFire, TwinGunsTakeTurnsLeftGunFirst) {
 }
 
 TEST(EnemyFire, GunPointHalvesRoundToEven) {
-    SdlScreen sdl;
-    Images images = sdl.FakeImages();
+    WorldSizes sizes = TestSizes();
     // Type 2 is 41 wide: x + 20.5 goes to the even neighbour.
     for (int x : {100, 101}) {
-        World world;
+        World world = TestWorld(sizes);
         Enemy& e = Put(world, 1, 2, x, 0);
         e.timer = 29;
         e.gunPhase = -1; // the right-hand gun, at gx itself
-        EnemyAI(world, images);
+        EnemyAI(world);
         std::vector<Bullet> shots = TakeEnemyShots(world);
         ASSERT_EQ(shots.size(), 1u);
         EXPECT_EQ(shots[0].x, x == 100 ? 120 : 122);
     }
     // A type 1 image 31x22: gx = x + 15.5 and quarter heights of 5.5 and 16.5.
-    images.EnemyImage[1] = sdl.Solid(31, 22);
+    sizes.enemy[1] = {31, 22};
     struct Case {
         int x, y, phase, shotX, shotY;
     };
     for (Case c : {Case{100, 100, 1, 126, 106}, Case{101, 101, 1, 126, 106},
                    Case{100, 100, 3, 126, 116}, Case{101, 101, 3, 126, 118}}) {
-        World world;
+        World world = TestWorld(sizes);
         Enemy& e = Put(world, 1, 1, c.x, c.y);
         e.timer = 9;
         e.gunPhase = c.phase;
-        EnemyAI(world, images);
+        EnemyAI(world);
         std::vector<Bullet> shots = TakeEnemyShots(world);
         ASSERT_EQ(shots.size(), 1u);
         EXPECT_EQ(shots[0].x, c.shotX) << "x " << c.x << " phase " << c.phase;
@@ -146,13 +145,12 @@ TEST(EnemyFire, GunPointHalvesRoundToEven) {
 }
 
 TEST(EnemySwing, TypeThreeWeavesBetweenMinusAndPlusTwentyEveryEightyFrames) {
-    SdlScreen sdl;
-    Images images = sdl.FakeImages();
-    World world;
+    WorldSizes sizes = TestSizes();
+    World world = TestWorld(sizes);
     Enemy& e = Put(world, 1, 3, 1000, 100);
     std::vector<int> dx(1, 0), x(1, 1000);
     for (int frame = 1; frame <= 400; ++frame) {
-        EnemyAI(world, images);
+        EnemyAI(world);
         TakeEnemyShots(world);
         dx.push_back(e.dx);
         x.push_back(e.x);
@@ -171,8 +169,7 @@ TEST(EnemySwing, TypeThreeWeavesBetweenMinusAndPlusTwentyEveryEightyFrames) {
 }
 
 TEST(EnemyHits, BoxEdgesAreStrict) {
-    SdlScreen sdl;
-    Images images = sdl.FakeImages();
+    WorldSizes sizes = TestSizes();
     struct Case {
         int x, y;
         bool hit;
@@ -181,18 +178,17 @@ TEST(EnemyHits, BoxEdgesAreStrict) {
     for (Case c : {Case{100, 110, false}, Case{101, 110, true}, Case{130, 110, false},
                    Case{129, 110, true}, Case{115, 100, false}, Case{115, 101, true},
                    Case{115, 120, false}, Case{115, 119, true}}) {
-        World world;
+        World world = TestWorld(sizes);
         Enemy& e = Put(world, 1, 1, 100, 100);
         Bullet& b = Shot(world, 1, c.x, c.y, 1);
-        EnemyAI(world, images);
+        EnemyAI(world);
         EXPECT_EQ(b.kind, c.hit ? kExplosion : kPlayerShot) << c.x << "," << c.y;
         EXPECT_EQ(e.hitPoints, c.hit ? 11 : 12) << c.x << "," << c.y;
     }
 }
 
 TEST(EnemyHits, GunShotsTakeOneMissilesFiveAndKillsScoreByType) {
-    SdlScreen sdl;
-    Images images = sdl.FakeImages();
+    WorldSizes sizes = TestSizes();
     struct Case {
         int type;
         std::vector<int> shots; // images, one per frame; the last one kills
@@ -205,15 +201,15 @@ TEST(EnemyHits, GunShotsTakeOneMissilesFiveAndKillsScoreByType) {
                                      {3, {4}, 200},
                                      {3, {1, 1, 1, 1, 1}, 200}};
     // A wide type 3, so that its weave to the left keeps it over the shot.
-    images.EnemyImage[3] = sdl.Solid(400, 24);
+    sizes.enemy[3] = {400, 24};
     for (const Case& c : cases) {
-        World world;
+        World world = TestWorld(sizes);
         Enemy& e = Put(world, 1, c.type, 200, 200);
         int left = e.hitPoints;
         for (size_t i = 0; i < c.shots.size(); ++i) {
             EXPECT_EQ(e.state, c.type) << "type " << c.type << " shot " << i;
             Bullet& b = Shot(world, 1, 210, 210, 1, c.shots[i]);
-            EnemyAI(world, images);
+            EnemyAI(world);
             left -= c.shots[i] == 4 ? 5 : 1;
             EXPECT_EQ(e.hitPoints, left);
             EXPECT_EQ(b.kind, kExplosion);
@@ -226,53 +222,51 @@ TEST(EnemyHits, GunShotsTakeOneMissilesFiveAndKillsScoreByType) {
 }
 
 TEST(EnemyHits, OneHitPerEnemyPerFrameLowestSlotsFirst) {
-    SdlScreen sdl;
-    Images images = sdl.FakeImages();
-    World world;
+    WorldSizes sizes = TestSizes();
+    World world = TestWorld(sizes);
     Enemy& e = Put(world, 1, 1, 100, 100);
     Bullet& early = Shot(world, 3, 110, 110, 1);
     Bullet& late = Shot(world, 7, 112, 112, 1);
-    EnemyAI(world, images);
+    EnemyAI(world);
     EXPECT_EQ(early.kind, kExplosion);
     EXPECT_EQ(late.kind, kPlayerShot);
     EXPECT_EQ(late.image, 1);
     EXPECT_EQ(e.hitPoints, 11);
-    EnemyAI(world, images);
+    EnemyAI(world);
     EXPECT_EQ(late.kind, kExplosion);
     EXPECT_EQ(e.hitPoints, 10);
 
     // One shot inside two overlapping enemies hits only the lower slot.
-    World overlap;
+    World overlap = TestWorld(sizes);
     Enemy& lower = Put(overlap, 2, 1, 100, 100);
     Enemy& upper = Put(overlap, 5, 1, 100, 100);
     Shot(overlap, 1, 110, 110, 1);
-    EnemyAI(overlap, images);
+    EnemyAI(overlap);
     EXPECT_EQ(lower.hitPoints, 11);
     EXPECT_EQ(upper.hitPoints, 12);
 }
 
 TEST(EnemyHits, KillIsCreditedToTheKillingShotsOwnerOnly) {
-    SdlScreen sdl;
-    Images images = sdl.FakeImages();
-    World world;
+    WorldSizes sizes = TestSizes();
+    World world = TestWorld(sizes);
     world.players[2].score = 1000;
     Enemy& e = Put(world, 1, 2, 100, 100); // 7 hit points
     Shot(world, 1, 110, 110, 1, 4);
-    EnemyAI(world, images);
+    EnemyAI(world);
     Shot(world, 1, 110, 110, 1);
-    EnemyAI(world, images);
+    EnemyAI(world);
     Shot(world, 1, 110, 110, 2);
-    EnemyAI(world, images);
+    EnemyAI(world);
     EXPECT_EQ(e.state, -1);
     EXPECT_EQ(world.players[1].score, 0);
     EXPECT_EQ(world.players[2].score, 1300);
 
     // A shot with no player behind it destroys but scores for nobody.
     for (int owner : {0, 3, -1, 1000000}) {
-        World stray;
+        World stray = TestWorld(sizes);
         Enemy& target = Put(stray, 1, 3, 100, 100);
         Shot(stray, 1, 110, 110, owner, 4);
-        EnemyAI(stray, images);
+        EnemyAI(stray);
         EXPECT_EQ(target.state, -1) << owner;
         for (const Player& p : stray.players)
             EXPECT_EQ(p.score, 0) << owner;
@@ -280,77 +274,73 @@ TEST(EnemyHits, KillIsCreditedToTheKillingShotsOwnerOnly) {
 }
 
 TEST(EnemyHits, ExplosionEntryDriftsWithTheEnemyAndKeepsTheRest) {
-    SdlScreen sdl;
-    Images images = sdl.FakeImages();
-    World world;
+    WorldSizes sizes = TestSizes();
+    World world = TestWorld(sizes);
     Enemy& e = Put(world, 1, 1, 100, 100);
     e.dx = 3;
     e.dy = 2;
     Bullet& gun = Shot(world, 1, 110, 110, 2);
-    EnemyAI(world, images);
+    EnemyAI(world);
     EXPECT_EQ(Fields(gun), Fields(Bullet{110, 110, 3, 2, 7, 1, kExplosion, 15, 2}));
 
     Bullet& missile = Shot(world, 2, 115, 112, 1, 4);
     missile.timer = 9;
-    EnemyAI(world, images);
+    EnemyAI(world);
     EXPECT_EQ(Fields(missile), Fields(Bullet{115, 112, 3, 2, 8, 0, kExplosion, 9, 1}));
     EXPECT_EQ(e.hitPoints, 6);
 }
 
 TEST(EnemyHits, WreckExplodesTwentyFramesDriftingWhileShotsPassThrough) {
-    SdlScreen sdl;
-    Images images = sdl.FakeImages();
-    World world;
+    WorldSizes sizes = TestSizes();
+    World world = TestWorld(sizes);
     Enemy& e = Put(world, 1, 1, 100, 100);
     e.hitPoints = 1;
     e.dx = 3;
     e.dy = 2;
     Shot(world, 1, 110, 110, 1);
-    EnemyAI(world, images); // the killing frame: shown exploding from here
+    EnemyAI(world); // the killing frame: shown exploding from here
     ASSERT_EQ(e.state, -1);
     EXPECT_EQ(e.timer, 20);
     for (int frame = 2; frame <= 20; ++frame) {
         Bullet& through = Shot(world, 2, e.x + 10, e.y + 10, 1);
         const int x = e.x;
-        EnemyAI(world, images);
+        EnemyAI(world);
         EXPECT_EQ(through.kind, kPlayerShot) << "frame " << frame;
         EXPECT_EQ(e.state, -1) << "frame " << frame;
         EXPECT_EQ(e.timer, 21 - frame);
         EXPECT_EQ(e.x, x + 3);
     }
     EXPECT_EQ(world.players[1].score, 400); // scored once
-    EnemyAI(world, images);
+    EnemyAI(world);
     EXPECT_EQ(e.state, 0);
 }
 
 TEST(EnemyHits, SurvivingEnemyKeepsItsFireRhythm) {
-    SdlScreen sdl;
-    Images images = sdl.FakeImages();
-    World world;
+    WorldSizes sizes = TestSizes();
+    World world = TestWorld(sizes);
     Enemy& one = Put(world, 1, 1, 100, 100);
     Enemy& two = Put(world, 2, 2, 300, 100);
-    RunFrames(world, images, 2);
+    RunFrames(world, 2);
     Shot(world, 1, 110, 110, 1);
     Shot(world, 2, 310, 110, 1);
-    EnemyAI(world, images);
+    EnemyAI(world);
     EXPECT_EQ(one.hitPoints, 11);
     EXPECT_EQ(two.hitPoints, 6);
     EXPECT_EQ(one.timer, 3);
     EXPECT_EQ(two.timer, 3);
-    RunFrames(world, images, 7); // frame 10: type 1's volley
+    RunFrames(world, 7); // frame 10: type 1's volley
     EXPECT_EQ(one.timer, 0);
     EXPECT_EQ(one.gunPhase, 1);
     TakeEnemyShots(world);
-    RunFrames(world, images, 20); // frame 30: type 2's
+    RunFrames(world, 20); // frame 30: type 2's
     EXPECT_EQ(two.timer, 0);
     EXPECT_EQ(two.gunPhase, -1);
     EXPECT_EQ(TakeEnemyShots(world).size(), 3u); // type 1's 20th-frame shot, its 30th, type 2's
 }
 
 TEST(EnemyMove, LeavingTheBottomFreesTheSlotWithoutScore) {
-    SdlScreen sdl; // 480 high
-    Images images = sdl.FakeImages();
-    World world;
+    WorldSizes sizes = TestSizes(); // 480 high
+    World world = TestWorld(sizes);
     Enemy& kept = Put(world, 1, 1, 100, 478);
     kept.dy = 2;
     Enemy& gone = Put(world, 2, 1, 200, 479);
@@ -364,7 +354,7 @@ TEST(EnemyMove, LeavingTheBottomFreesTheSlotWithoutScore) {
     Enemy& idle = world.enemies[6];
     idle = Enemy{7, 7, 1, 3, 0, 1, 12, 0, 0, 0}; // a free slot is left alone
 
-    EnemyAI(world, images);
+    EnemyAI(world);
     EXPECT_EQ(kept.y, 480);
     EXPECT_EQ(kept.state, 1);
     EXPECT_EQ(gone.y, 481);

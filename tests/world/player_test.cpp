@@ -4,6 +4,7 @@
 #include "video/keyboard.h"
 #include "world/bullets.h"
 #include "world/world.h"
+#include "world_support.h"
 
 #include <vector>
 
@@ -16,8 +17,8 @@ constexpr int kF = 102, kG = 103, kW = 119, kA = 97, kD = 100;
 class PlayerShip : public ::testing::Test {
   protected:
     void SetUp() override {
-        SetEntryValues(world, 1, images);
-        SetEntryValues(world, 2, images);
+        SetEntryValues(world, 1);
+        SetEntryValues(world, 2);
     }
 
     void Hold(int code) { keyboard.KeyState[code] = -1; }
@@ -26,13 +27,13 @@ class PlayerShip : public ::testing::Test {
     void One(int updates = 1) {
         for (int i = 0; i < updates; ++i) {
             world.CurrentPlayer = 1;
-            UpdatePlayerOne(world, keyboard, images);
+            UpdatePlayerOne(world, keyboard);
         }
     }
     void Two(int updates = 1) {
         for (int i = 0; i < updates; ++i) {
             world.CurrentPlayer = 2;
-            UpdatePlayerTwo(world, keyboard, images);
+            UpdatePlayerTwo(world, keyboard);
         }
     }
 
@@ -61,9 +62,8 @@ class PlayerShip : public ::testing::Test {
         return out;
     }
 
-    SdlScreen screen;
-    Images images = screen.FakeImages();
-    World world;
+    SdlScreen screen; // for the key presses that go through SDL's queue
+    World world = TestWorld();
     Keyboard keyboard;
 };
 
@@ -81,10 +81,10 @@ std::array<std::int32_t, 11> Fields(const Player& p) {
 }
 
 TEST_F(PlayerShip, EntryValuesPutTheShipsInTheBottomCorners) {
-    images.ShipImage[3] = screen.Solid(44, 50); // player 2's corner follows the level frame
+    world.sizes.ship[3] = {44, 50}; // player 2's corner follows the level frame
     world.players[2].score = 1234;
     world.control[2] = PlayerControl{3, -1, -1, 7, 1};
-    SetEntryValues(world, 2, images);
+    SetEntryValues(world, 2);
     using F = std::array<std::int32_t, 11>;
     EXPECT_EQ(Fields(world.players[2]), (F{640 - 44, 480, -80, -60, 0, 0, 3, 100, 100, 5, 1234}));
     EXPECT_EQ(world.control[2].FireCounter, 3); // control state is never reset
@@ -156,8 +156,8 @@ TEST_F(PlayerShip, MissilesShareTheTickAndRunOut) {
 }
 
 TEST_F(PlayerShip, GunsAimFromBeforeTheMoveAndRoundTiesToEven) {
-    images.ShipImage[3] = screen.Solid(41, 50);
-    images.ShipImage[4] = screen.Solid(61, 30);
+    world.sizes.ship[3] = {41, 50};
+    world.sizes.ship[4] = {61, 30};
     Player& p = Park(1, 100, 400);
     p.vx = 9;
     p.vy = -9;
@@ -257,7 +257,7 @@ TEST_F(PlayerShip, EdgesStopTheShipButNotItsVelocity) {
     p.vy = -9;
     One();
     EXPECT_EQ(MotionOf(p), (Motion{0, 0, -6, -6}));
-    images.ShipImage[4] = screen.Solid(60, 30);
+    world.sizes.ship[4] = {60, 30};
     Park(1, 590, 200).frame = 3;
     world.control[1].FireCounter = 4;
     Hold(kRight);
@@ -286,7 +286,7 @@ TEST_F(PlayerShip, HitBoxIsStrictAndFollowsTheBankingFrame) {
     EXPECT_EQ(world.bullets[6].kind, kFree);
 
     world.bullets = {};
-    images.ShipImage[4] = screen.Solid(60, 30);
+    world.sizes.ship[4] = {60, 30};
     Park(1, 100, 200);
     Put(7, kEnemyShot, 150, 210); // only inside the banked frame's box
     world.control[1].FireCounter = 4;
