@@ -5,6 +5,7 @@
 #include "support/text.h"
 #include "video/draw.h"
 #include "video/images.h"
+#include "world/bullets.h"
 #include "world/world.h"
 
 #include <SDL.h>
@@ -84,19 +85,12 @@ void DrawEnemies(const Images& images, const World& world, std::int32_t flameFra
     }
 }
 
-// Every entry in play.  Drawing owns two small updates of the pool: a shot
-// explosion counts its frames down here (and is still shown in the frame it
-// ends), and an animated shot steps to its next image after being drawn.
-void DrawBullets(const Images& images, World& world) {
-    for (Bullet& bullet : world.bullets) {
-        if (bullet.kind == kFree) continue;
-        if (bullet.kind == kExplosion) {
-            bullet.timer -= 1;
-            if (bullet.timer == 0) bullet.kind = kFree;
-        }
-        if (bullet.image != 0)
-            Blit(images, bullet.x, bullet.y, ImageAt(images.BulletImage, bullet.image));
-        if (bullet.animated >= 1) bullet.image = bullet.image < 3 ? bullet.image + 1 : 1;
+// Every entry in play, with the image it has before this frame's animation
+// step.
+void DrawBullets(const Images& images, const World& world) {
+    for (const Bullet& bullet : world.bullets) {
+        if (bullet.kind == kFree || bullet.image == 0) continue;
+        Blit(images, bullet.x, bullet.y, ImageAt(images.BulletImage, bullet.image));
     }
 }
 
@@ -189,11 +183,10 @@ void DrawGameOver(const Images& images, const World& world, const RenderState& r
         Blit(images, ScreenWidth(images) - notice->w - 50, 25, notice);
 }
 
-} // namespace
-
-void DrawEverything(RenderState& render, World& world, const Images& images, Random& random,
-                    Console& console, std::int32_t framesPerSecond) {
-    PrintLine(console, "inDrawEverything");
+// The field of play: stars, ships, enemies and bullets, in that order.  The
+// blink and flame toggles step here too.
+void DrawField(RenderState& render, const World& world, const Images& images, Random& random,
+               Console& console, std::int32_t framesPerSecond) {
     UpdateBlink(render, framesPerSecond);
 
     PrintLine(console, "Starting to render Starfield");
@@ -213,7 +206,12 @@ void DrawEverything(RenderState& render, World& world, const Images& images, Ran
 
     PrintLine(console, "RenderBullets");
     DrawBullets(images, world);
+}
 
+// The status display over the field: missile stocks, health bars, spare
+// ships, scores, the join prompt and the out notices or game-over screen.
+void DrawStatus(const RenderState& render, const World& world, const Images& images,
+                Console& console) {
     const Player& one = world.players[1];
     PrintLine(console, "Rendering player 1 missiles");
     DrawMissileIcons(images, one.missiles, Side::Left);
@@ -244,6 +242,17 @@ void DrawEverything(RenderState& render, World& world, const Images& images, Ran
 
     PrintLine(console, "Rendering Game Over");
     DrawGameOver(images, world, render);
+}
 
+} // namespace
+
+void DrawEverything(RenderState& render, World& world, const Images& images, Random& random,
+                    Console& console, std::int32_t framesPerSecond) {
+    PrintLine(console, "inDrawEverything");
+    DrawField(render, world, images, random, console, framesPerSecond);
+    // The bullets have been drawn with this frame's images; their animation
+    // steps now, before anything else is drawn.
+    AnimateBullets(world);
+    DrawStatus(render, world, images, console);
     PrintLine(console, "Exiting sub");
 }

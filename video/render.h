@@ -20,7 +20,7 @@ struct RenderState {
 };
 
 // Draws the starfield, ships, enemies, bullets and the status display, in
-// that order.  Besides drawing it counts shot explosions down and steps the
-// animated shots, which belong to how they are shown.
+// that order.  It reads the world, and changes it only through
+// AnimateBullets, run right after the bullets are drawn.
 void DrawEverything(RenderState& render, World& world, const Images& images, Random& random,
                     Console& console, std::int32_t framesPerSecond);

@@ -72,6 +72,17 @@ void FireBullet(World& world, const std::int32_t& kind, const std::int32_t& x,
     }
 }
 
+void AnimateBullets(World& world) {
+    for (Bullet& bullet : world.bullets) {
+        if (bullet.kind == kFree) continue;
+        if (bullet.kind == kExplosion) {
+            bullet.timer -= 1;
+            if (bullet.timer == 0) bullet.kind = kFree;
+        }
+        if (bullet.animated >= 1) bullet.image = bullet.image < 3 ? bullet.image + 1 : 1;
+    }
+}
+
 void MoveBullets(World& world) {
     for (std::int32_t i = 0; i <= kLastEntry; ++i) {
         Bullet& b = world.bullets[i];

@@ -12,3 +12,8 @@ void FireBullet(World& world, const std::int32_t& kind, const std::int32_t& x,
 
 // Moves every entry in play and frees those that left at the top or bottom.
 void MoveBullets(World& world);
+
+// The pool's part of showing a frame, run right after the bullets are drawn:
+// a shot explosion counts its frames down (it was still shown in the frame it
+// ends) and an animated shot steps to its next image.
+void AnimateBullets(World& world);
