@@ -13,11 +13,12 @@
 
 #include "support/rounding.h"
 #include "video/draw.h"
+#include "video/keyboard.h"
 #include "world/bullets.h"
 #include "world/enemies.h"
 #include "world/player.h"
 
-#include <SDL.h>
+#include <cstdint>
 
 namespace {
 
@@ -54,7 +55,7 @@ void FrameUpdate(Game& game) {
     } else {
         PrintLine(console, "Player 2 dialog");
         // Player 2 joins, and first moves in the next frame.
-        if (KeyDown(game.keyboard, SDLK_2)) {
+        if (KeyDown(game.keyboard, kKey2)) {
             SetEntryValues(world, 2);
             world.PlayerCount = 2;
         }
@@ -62,7 +63,7 @@ void FrameUpdate(Game& game) {
 
     world.CurrentPlayer = 0; // shots fired from here on are the enemies'
     PrintLine(console, "checking for sdlk_escape");
-    if (KeyDown(game.keyboard, SDLK_ESCAPE)) game.loop.QuitFlag = ~game.loop.QuitFlag;
+    if (KeyDown(game.keyboard, kKeyEscape)) game.loop.QuitFlag = ~game.loop.QuitFlag;
 
     PrintLine(console, "MoveBullets");
     MoveBullets(world);

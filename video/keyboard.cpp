@@ -2,6 +2,21 @@
 
 #include <SDL.h>
 
+static_assert(kKeyEscape == SDLK_ESCAPE);
+static_assert(kKeySpace == SDLK_SPACE);
+static_assert(kKey2 == SDLK_2);
+static_assert(kKeyA == SDLK_a);
+static_assert(kKeyD == SDLK_d);
+static_assert(kKeyF == SDLK_f);
+static_assert(kKeyG == SDLK_g);
+static_assert(kKeyS == SDLK_s);
+static_assert(kKeyW == SDLK_w);
+static_assert(kKeyUp == SDLK_UP);
+static_assert(kKeyDown == SDLK_DOWN);
+static_assert(kKeyRight == SDLK_RIGHT);
+static_assert(kKeyLeft == SDLK_LEFT);
+static_assert(kKeyRightAlt == SDLK_RALT);
+
 namespace {
 
 void Set(Keyboard& keyboard, int code, std::int16_t value) {

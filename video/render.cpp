@@ -98,7 +98,7 @@ void DrawBullets(const Images& images, const World& world) {
 // 3p + q < missiles starts from p = 1, so the first icon needs 5 missiles
 // and a full stock of 100 shows 96.
 void DrawMissileIcons(const Images& images, std::int32_t missiles, Side side) {
-    SDL_Surface* icon = images.BulletImage[4];
+    SDL_Surface* icon = images.BulletImage[kMissileImage];
     for (std::int32_t p = 1; p <= 33; ++p) {
         for (std::int32_t q = 1; q <= 3; ++q) {
             if (3 * p + q >= missiles) continue;

@@ -3,14 +3,6 @@
 namespace {
 
 constexpr std::int32_t kFirstFillable = 1; // entry 0 is never handed out
-constexpr std::int32_t kLastEntry = kBulletCount - 1;
-
-// The player's two shot styles and the enemies' three; any other style of an
-// enemy shot falls straight down slowly with the round enemy image.
-constexpr std::int32_t kGunStyle = 1;
-constexpr std::int32_t kStraightStyle = 5;
-constexpr std::int32_t kRightDriftStyle = 7;
-constexpr std::int32_t kLeftDriftStyle = 8;
 
 // Height of a shot's image; an empty slot or a stray index counts as 0.
 int BulletHeight(const World& world, std::int32_t image) {
@@ -24,7 +16,7 @@ void FireBullet(World& world, const std::int32_t& kind, const std::int32_t& x,
     // Lowest free entry first.  With all 1024 in play the shot is simply not
     // fired: the screen is already full of them and nothing is overwritten.
     std::int32_t found = 0;
-    for (std::int32_t i = kFirstFillable; i <= kLastEntry; ++i) {
+    for (std::int32_t i = kFirstFillable; i <= kLastBullet; ++i) {
         if (world.bullets[i].kind == kFree) {
             found = i;
             break;
@@ -45,12 +37,12 @@ void FireBullet(World& world, const std::int32_t& kind, const std::int32_t& x,
     if (kind == kPlayerShot) {
         if (style == kGunStyle) {
             // Gun shots flicker through images 1, 2, 3 as they are drawn.
-            b.image = 1;
+            b.image = kGunImage;
             b.animated = 1;
             b.dy = -10;
         } else {
             // Missiles are slower and keep one image.
-            b.image = 4;
+            b.image = kMissileImage;
             b.animated = 0;
             b.dy = -7;
         }
@@ -58,15 +50,15 @@ void FireBullet(World& world, const std::int32_t& kind, const std::int32_t& x,
     }
 
     b.dy = 3;
-    b.image = 5;
-    if (style == kStraightStyle) {
+    b.image = kEnemyShotImage;
+    if (style == kStraightDownStyle) {
         b.dy = 12;
-    } else if (style == kRightDriftStyle) {
-        b.image = 6;
+    } else if (style == kDownRightStyle) {
+        b.image = kDriftShotImage;
         b.dy = 5;
         b.dx = 6;
-    } else if (style == kLeftDriftStyle) {
-        b.image = 6;
+    } else if (style == kDownLeftStyle) {
+        b.image = kDriftShotImage;
         b.dy = 6;
         b.dx = -5;
     }
@@ -79,12 +71,13 @@ void AnimateBullets(World& world) {
             bullet.timer -= 1;
             if (bullet.timer == 0) bullet.kind = kFree;
         }
-        if (bullet.animated >= 1) bullet.image = bullet.image < 3 ? bullet.image + 1 : 1;
+        if (bullet.animated >= 1)
+            bullet.image = bullet.image < kLastGunImage ? bullet.image + 1 : kGunImage;
     }
 }
 
 void MoveBullets(World& world) {
-    for (std::int32_t i = 0; i <= kLastEntry; ++i) {
+    for (std::int32_t i = 0; i <= kLastBullet; ++i) {
         Bullet& b = world.bullets[i];
         if (b.kind == kFree) continue;
 

@@ -12,30 +12,18 @@
 
 namespace {
 
-constexpr int kLastEnemySlot = kEnemyCount - 1; // 50: taken whatever it holds
-constexpr int kLastBullet = kBulletCount - 1;   // 1024
-
 constexpr std::int32_t kSpawnRetry = 20;    // calls until the next attempt when the cap holds
 constexpr std::int32_t kExplosionTime = 20; // frames a destroyed enemy is shown exploding
-constexpr std::int32_t kMissileImage = 4;   // a player shot with this image is a missile
-constexpr std::int32_t kGunBlastImage = 7;  // explosion left by a gun shot
-constexpr std::int32_t kMissileBlastImage = 8;
 constexpr std::int32_t kGunDamage = 1;
 constexpr std::int32_t kMissileDamage = 5;
 
-// Enemy shot styles for FireBullet.
-constexpr std::int32_t kStraightDown = 5;
-constexpr std::int32_t kDownRight = 7;
-constexpr std::int32_t kDownLeft = 8;
-
 constexpr std::int32_t kSwingLimit = 20; // type 3's speed turns round at -20 and +20
 
-// What sets the three types apart, by type 1..3 (entry 0 unused).
-struct EnemyType {
-    std::int32_t hitPoints;    // as spawned
-    std::int32_t fireInterval; // the fire counter value that fires a volley, matched exactly
-};
-constexpr std::array<EnemyType, 4> kTypes{{{0, 0}, {12, 10}, {7, 30}, {5, 10}}};
+// The row of an enemy type; a state that is no type (a free or exploding
+// slot, or a stray record) reads as the empty row 0.
+const EnemyType& TypeOf(std::int32_t type) {
+    return type >= 1 && type <= 3 ? kEnemyTypes[type] : kEnemyTypes[0];
+}
 
 // The image's size, or 0 x 0 for an index outside the table or an empty slot,
 // so a corrupt record can only miss, never read past the table.
@@ -79,14 +67,14 @@ std::int32_t GunX(const Enemy& enemy, std::int32_t w) {
 // Type 1 walks its gun down its body and fires a seven-volley cycle: a silent
 // volley, three single right-hand shots, then three pairs.
 void TypeOne(World& world, Enemy& enemy, std::int32_t w, std::int32_t h) {
-    const bool due = VolleyDue(enemy, kTypes[1].fireInterval);
+    const bool due = VolleyDue(enemy, kEnemyTypes[1].fireInterval);
     const std::int32_t gx = GunX(enemy, w);
     const std::int32_t gy =
         RoundToInt(static_cast<long double>(enemy.y) + (enemy.gunPhase & 3) * h / 4.0L);
     if (!due) return;
     RaiseEvent(world, enemy, world.EventSlot[2]);
-    if (enemy.gunPhase != 0) Shoot(world, gx + 10, gy, kDownRight);
-    if (enemy.gunPhase > 3) Shoot(world, gx - 10, gy, kDownLeft);
+    if (enemy.gunPhase != 0) Shoot(world, gx + 10, gy, kDownRightStyle);
+    if (enemy.gunPhase > 3) Shoot(world, gx - 10, gy, kDownLeftStyle);
     enemy.gunPhase += 1;
     if (enemy.gunPhase > 6) enemy.gunPhase = 0;
 }
@@ -99,8 +87,8 @@ void TwinGuns(World& world, Enemy& enemy, std::int32_t w, std::int32_t h, std::i
     const std::int32_t gy = enemy.y + h;
     if (!due) return;
     RaiseEvent(world, enemy, world.EventSlot[2]);
-    if (enemy.gunPhase != 0) Shoot(world, gx, gy, kStraightDown);
-    if (enemy.gunPhase != -1) Shoot(world, gx - 10, gy, kStraightDown);
+    if (enemy.gunPhase != 0) Shoot(world, gx, gy, kStraightDownStyle);
+    if (enemy.gunPhase != -1) Shoot(world, gx - 10, gy, kStraightDownStyle);
     enemy.gunPhase = ~enemy.gunPhase;
 }
 
@@ -125,11 +113,11 @@ void StateStep(World& world, Enemy& enemy, std::int32_t w, std::int32_t h) {
         TypeOne(world, enemy, w, h);
         break;
     case 2:
-        TwinGuns(world, enemy, w, h, kTypes[2].fireInterval);
+        TwinGuns(world, enemy, w, h, kEnemyTypes[2].fireInterval);
         break;
     case 3:
         Swing(enemy);
-        TwinGuns(world, enemy, w, h, kTypes[3].fireInterval);
+        TwinGuns(world, enemy, w, h, kEnemyTypes[3].fireInterval);
         break;
     default:
         break;
@@ -174,7 +162,7 @@ void HitScan(World& world, Enemy& enemy, std::int32_t w, std::int32_t h) {
         if (enemy.hitPoints <= 0 && enemy.state != -1) {
             RaiseEvent(world, enemy, world.EventSlot[4]);
             if (shot.owner == 1 || shot.owner == 2)
-                AddScore(world.players[shot.owner], 500 - 100 * enemy.state);
+                AddScore(world.players[shot.owner], TypeOf(enemy.state).points);
             enemy.state = -1;
             enemy.timer = kExplosionTime;
         }
@@ -206,20 +194,13 @@ void SpawnEnemy(World& world, const std::int32_t& x, const std::int32_t& y,
     enemy.dy = 2;
     enemy.dx = 0;
     enemy.image = type;
-    switch (type) {
-    case 1:
-        enemy.hitPoints = kTypes[1].hitPoints;
-        break;
-    case 2:
-        enemy.hitPoints = kTypes[2].hitPoints;
-        enemy.dy = DrawBelow(random, 3.0) + 2; // 2, 3 or 4 for the rest of its life
-        break;
-    case 3:
-        enemy.hitPoints = kTypes[3].hitPoints;
-        enemy.dy = 4;
-        break;
-    default:
-        break;
+    // A type that is not one of the three keeps the hit points the slot held.
+    if (type >= 1 && type <= 3) {
+        const EnemyType& row = kEnemyTypes[type];
+        enemy.hitPoints = row.hitPoints;
+        enemy.dy = row.fallSpeed;
+        // Type 2 falls at 2, 3 or 4 for the rest of its life.
+        if (row.fallSpread > 0) enemy.dy += DrawBelow(random, row.fallSpread);
     }
     enemy.timer = 0;
     enemy.gunPhase = 0;

@@ -46,12 +46,12 @@ constexpr std::array<ShipRules, 3> kRules{{
     {},
     {
         // Player 1: arrows, Space, right Alt; enters bottom left.
-        .gunKey = 32,
-        .missileKey = 307,
-        .upKey = 273,
-        .downKey = 274,
-        .leftKey = 276,
-        .rightKey = 275,
+        .gunKey = kKeySpace,
+        .missileKey = kKeyRightAlt,
+        .upKey = kKeyUp,
+        .downKey = kKeyDown,
+        .leftKey = kKeyLeft,
+        .rightKey = kKeyRight,
         .entersOnRight = false,
         .entryVx = 80,
         .knockBack = KnockBack::kEightyFivePercent,
@@ -65,12 +65,12 @@ constexpr std::array<ShipRules, 3> kRules{{
         // Player 2: W, S, A, D, F, G; enters bottom right.  Being struck is
         // not reported to the hook, and losing the last ship leaves the game
         // running for player 1.
-        .gunKey = 102,
-        .missileKey = 103,
-        .upKey = 119,
-        .downKey = 115,
-        .leftKey = 97,
-        .rightKey = 100,
+        .gunKey = kKeyF,
+        .missileKey = kKeyG,
+        .upKey = kKeyW,
+        .downKey = kKeyS,
+        .leftKey = kKeyA,
+        .rightKey = kKeyD,
         .entersOnRight = true,
         .entryVx = -80,
         .knockBack = KnockBack::kHalf,
@@ -82,8 +82,6 @@ constexpr std::array<ShipRules, 3> kRules{{
     },
 }};
 
-constexpr std::int32_t kGunStyle = 1;
-constexpr std::int32_t kMissileStyle = 2;
 constexpr std::int32_t kShotKind = kPlayerShot;
 constexpr std::int32_t kFireTick = 5; // guns, missiles and banking act every fifth update
 constexpr std::int32_t kLevelFrame = 3;

@@ -38,6 +38,27 @@ enum BulletKind : std::int32_t {
     kExplosion = 3,
 };
 
+// How FireBullet launches a shot: the players' two styles and the enemies'
+// three.  An enemy shot of any other style falls slowly, straight down.
+enum ShotStyle : std::int32_t {
+    kGunStyle = 1,
+    kMissileStyle = 2,
+    kStraightDownStyle = 5,
+    kDownRightStyle = 7,
+    kDownLeftStyle = 8,
+};
+
+// The shot images, numbered as the BulletImage table is.
+enum ShotImage : std::int32_t {
+    kGunImage = 1, // an animated gun shot shows 1, 2, 3 in turn
+    kLastGunImage = 3,
+    kMissileImage = 4, // also the missile stock's icon
+    kEnemyShotImage = 5,
+    kDriftShotImage = 6, // an enemy shot that drifts sideways
+    kGunBlastImage = 7,
+    kMissileBlastImage = 8,
+};
+
 struct Bullet {
     std::int32_t x = 0; // top-left corner; also the point hit tests use
     std::int32_t y = 0;
@@ -65,7 +86,9 @@ struct Enemy {
 
 constexpr int kBulletCount = 1025; // entries 0..1024
 constexpr int kEnemyCount = 51;    // slots 0..50
-constexpr int kEnemyCap = 15;      // no spawn while this many slots are occupied
+constexpr int kLastBullet = kBulletCount - 1;
+constexpr int kLastEnemySlot = kEnemyCount - 1; // 50: SpawnEnemy takes it whatever it holds
+constexpr int kEnemyCap = 15;                   // no spawn while this many slots are occupied
 
 struct World {
     std::array<Player, 3> players{};        // 1 and 2

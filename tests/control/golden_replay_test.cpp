@@ -177,7 +177,8 @@ class Replay {
         const World& w = game_->world;
         std::array<int, 3> blasts{};
         for (const Bullet& b : w.bullets)
-            if (b.kind == kExplosion && b.image == 8 && b.timer == 14) ++blasts[b.owner];
+            if (b.kind == kExplosion && b.image == kMissileBlastImage && b.timer == 14)
+                ++blasts[b.owner];
         std::array<std::int32_t, 3> scores{};
         for (int p = 1; p <= 2; ++p)
             scores[p] = w.players[p].score - lastScore_[p];
