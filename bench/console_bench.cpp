@@ -1,3 +1,5 @@
+// The console figures: one loop iteration's trace replayed through the real
+// curses console on a pseudo-terminal, measuring bytes written and CPU per line.
 #include "bench/console_bench.h"
 
 #include "support/console.h"

@@ -1,3 +1,5 @@
+// The frame figures: the busy scene played in-process on the dummy driver,
+// RunFrame timed whole and in its three parts, and one full-screen clear.
 #include "bench/frame_bench.h"
 
 #include "bench/bench_clock.h"

@@ -1,3 +1,4 @@
+// What the benchmark ran on: processor, cores, kernel and load average.
 #include "bench/machine.h"
 
 #include <sys/utsname.h>

@@ -1,3 +1,4 @@
+// The benchmark's report: the figures with their goals, as a table and as JSON.
 #include "bench/report.h"
 
 #include <cmath>

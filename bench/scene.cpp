@@ -1,3 +1,5 @@
+// The busy scene the frame figures are measured on: both players weaving and
+// firing, the enemy pool and the starfield kept full.
 #include "bench/scene.h"
 
 #include "world/enemies.h"

@@ -1,3 +1,4 @@
+// The start-up figure: StartUp and the first menu pass, in-process.
 #include "bench/startup_bench.h"
 
 #include "bench/bench_clock.h"

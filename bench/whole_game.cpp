@@ -1,3 +1,5 @@
+// The whole-game figures: the real game run under Xvfb in a terminal, its CPU
+// share, frame rate and intervals, memory and the time from launch to the title.
 #include "bench/whole_game.h"
 
 #include "bench/sdl_library.h"

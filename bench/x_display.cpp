@@ -1,3 +1,5 @@
+// A small window on the X server for the whole-game figures: finds the game's
+// window and tells when it first shows something.
 #include "bench/x_display.h"
 
 #ifdef NOVAWING_BENCH_HAVE_X11

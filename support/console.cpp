@@ -1,3 +1,5 @@
+// The text console: the curses print region, the plain-line fallback, the
+// print operations, and restoring the terminal on exit and on signals.
 #include "support/console.h"
 
 #include <curses.h>

@@ -1,3 +1,5 @@
+// Numbered file input: the file table, OpenFile, ReadItem, InputText,
+// AtEndOfFile and CloseFile.
 #include "support/file_input.h"
 
 #include <climits>

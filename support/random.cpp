@@ -1,3 +1,5 @@
+// The game's one source of chance: RandomUnit over rand(), SeedRandom and
+// ProcessTimer.
 #include "support/random.h"
 
 #include <cmath>

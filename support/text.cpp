@@ -1,3 +1,5 @@
+// Text operations: case, trimming, comparison, lengths and parts, number to
+// text and ParseNumber.
 #include "support/text.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The drawing primitives: BlitAt, PageFlip and DrawNumber.
 #include "video/draw.h"
 
 #include "support/console.h"

@@ -1,3 +1,5 @@
+// The images: LoadBMP, LoadGraphics with its trace lines, colour keys and
+// opacity, and FreeGraphics.
 #include "video/images.h"
 
 #include "support/console.h"

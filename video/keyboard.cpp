@@ -1,3 +1,4 @@
+// KeyDown: drains SDL's event queue into the key table and answers for one key.
 #include "video/keyboard.h"
 
 #include <SDL.h>

@@ -1,3 +1,4 @@
+// DrawEverything: the field of play, then the status display, onto the screen.
 #include "video/render.h"
 
 #include "support/console.h"

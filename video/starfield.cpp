@@ -1,3 +1,4 @@
+// The starfield's per-frame pass over the Star table.
 #include "video/starfield.h"
 
 #include "support/random.h"

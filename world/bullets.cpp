@@ -1,3 +1,4 @@
+// The bullet pool: FireBullet, MoveBullets and AnimateBullets.
 #include "world/bullets.h"
 
 namespace {

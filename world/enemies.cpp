@@ -1,3 +1,5 @@
+// The enemies: EnemyGenerator, SpawnEnemy, CountEnemies and EnemyAI, with
+// their volleys, weaving, hits and scores.
 #include "world/enemies.h"
 
 #include "support/random.h"

@@ -1,3 +1,4 @@
+// GameEvent, the hook every game event is reported to; it does nothing.
 #include "world/events.h"
 
 std::int32_t GameEvent(std::int32_t&, std::int32_t&, std::int32_t&, std::int32_t&, std::int32_t&,

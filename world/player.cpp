@@ -1,3 +1,5 @@
+// The player ships: SetEntryValues and UpdatePlayerOne/Two, one set of rules
+// with the points where the two ships differ.
 #include "world/player.h"
 
 #include "support/rounding.h"

@@ -1,3 +1,5 @@
+// The console: print operations, the print region on a real pseudo-terminal,
+// the plain fallback and restoring the terminal.
 #include "support/console.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// Numbered file input: opening, reading items and lines, end of file and closing.
 #include "support/file_input.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// The text operations and ParseNumber.
 #include "support/random.h"
 #include "support/rounding.h"
 #include "support/text.h"

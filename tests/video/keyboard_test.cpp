@@ -1,3 +1,4 @@
+// KeyDown: SDL's queue drained into the key table, mouse motion and buttons.
 #include "test_support.h"
 #include "video/keyboard.h"
 

@@ -1,3 +1,4 @@
+// DrawEverything: what each part of a frame puts on the screen, and where.
 #include "support/console.h"
 #include "support/random.h"
 #include "test_support.h"

@@ -1,3 +1,4 @@
+// The starfield's per-frame pass: moving, dropping and spawning stars.
 #include "support/random.h"
 #include "test_support.h"
 #include "video/starfield.h"

@@ -1,3 +1,4 @@
+// The bullet pool: FireBullet's styles and slots, and MoveBullets.
 #include "world/bullets.h"
 
 #include "world/world.h"

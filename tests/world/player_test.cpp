@@ -1,3 +1,4 @@
+// The player ships: entry, steering, guns, missiles, hits, death and respawn.
 #include "world/player.h"
 
 #include "test_support.h"

@@ -1,3 +1,4 @@
+// Every image of the game, drawn and named for its file in data/.
 #include "artwork.h"
 
 #include "effects.h"

@@ -1,3 +1,4 @@
+// Writing an image as an uncompressed 24-bit BMP file.
 #include "bmp.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// The effects: engine flames, shots, missiles, sparks, explosions and stars.
 #include "effects.h"
 
 #include "noise.h"

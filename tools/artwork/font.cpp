@@ -1,3 +1,4 @@
+// The artwork's lettering: a small stroke font, its glyphs and text widths.
 #include "font.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The artwork's image: pixels, blending, filling, pasting and colour keys.
 #include "image.h"
 
 #include "support/rounding.h"

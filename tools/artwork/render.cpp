@@ -1,3 +1,4 @@
+// Shading a sprite's shapes into a lit, bevelled picture.
 #include "render.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// The full-screen images and the small ones drawn with lettering: title, help,
+// game over, the notices, the score digits and the life token.
 #include "screens.h"
 
 #include "effects.h"

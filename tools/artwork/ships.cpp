@@ -1,3 +1,4 @@
+// The ships' shapes: the player's ship and the three enemy types.
 #include "ships.h"
 
 #include "palette.h"
