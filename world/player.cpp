@@ -27,13 +27,17 @@ enum class KnockBack {
 
 // The two ships fly by one set of rules; these are the points where they
 // differ.  Index 0 is unused so the table reads by player number.
+struct ShipKeys {
+    std::int32_t gun = 0;
+    std::int32_t missile = 0;
+    std::int32_t up = 0;
+    std::int32_t down = 0;
+    std::int32_t left = 0;
+    std::int32_t right = 0;
+};
+
 struct ShipRules {
-    std::int32_t gunKey = 0;
-    std::int32_t missileKey = 0;
-    std::int32_t upKey = 0;
-    std::int32_t downKey = 0;
-    std::int32_t leftKey = 0;
-    std::int32_t rightKey = 0;
+    ShipKeys keys;              // guns, missiles, up, down, left, right
     bool entersOnRight = false; // bottom-right corner instead of bottom-left
     std::int32_t entryVx = 0;   // moving inwards from that corner
     KnockBack knockBack = KnockBack::kHalf;
@@ -48,12 +52,7 @@ constexpr std::array<ShipRules, 3> kRules{{
     {},
     {
         // Player 1: arrows, Space, right Alt; enters bottom left.
-        .gunKey = kKeySpace,
-        .missileKey = kKeyRightAlt,
-        .upKey = kKeyUp,
-        .downKey = kKeyDown,
-        .leftKey = kKeyLeft,
-        .rightKey = kKeyRight,
+        .keys = {kKeySpace, kKeyRightAlt, kKeyUp, kKeyDown, kKeyLeft, kKeyRight},
         .entersOnRight = false,
         .entryVx = 80,
         .knockBack = KnockBack::kEightyFivePercent,
@@ -67,12 +66,7 @@ constexpr std::array<ShipRules, 3> kRules{{
         // Player 2: W, S, A, D, F, G; enters bottom right.  Being struck is
         // not reported to the hook, and losing the last ship leaves the game
         // running for player 1.
-        .gunKey = kKeyF,
-        .missileKey = kKeyG,
-        .upKey = kKeyW,
-        .downKey = kKeyS,
-        .leftKey = kKeyA,
-        .rightKey = kKeyD,
+        .keys = {kKeyF, kKeyG, kKeyW, kKeyS, kKeyA, kKeyD},
         .entersOnRight = true,
         .entryVx = -80,
         .knockBack = KnockBack::kHalf,
@@ -181,7 +175,7 @@ void UpdatePlayer(World& world, int player, Keyboard& keyboard) {
 
     // 5. Guns, aimed from where the ship is before it steers this frame; the
     // two barrels take turns, left one first.
-    if (KeyDown(keyboard, rules.gunKey) != 0) {
+    if (KeyDown(keyboard, rules.keys.gun) != 0) {
         const std::int32_t cx = RoundToInt(p.x + ShipWidth(world, p.frame) / 2.0L);
         if (tick) {
             if (c.GunSide != 0) FireBullet(world, kShotKind, cx, p.y, kGunStyle);
@@ -192,7 +186,7 @@ void UpdatePlayer(World& world, int player, Keyboard& keyboard) {
     }
 
     // 6. Missiles, likewise from two launchers in turn, while any are left.
-    if (KeyDown(keyboard, rules.missileKey) != 0 && p.missiles > 0) {
+    if (KeyDown(keyboard, rules.keys.missile) != 0 && p.missiles > 0) {
         const std::int32_t cx = RoundToInt(p.x + ShipWidth(world, p.frame) / 2.0L);
         if (tick) {
             if (c.MissileSide != 0) FireBullet(world, kShotKind, cx + 10, p.y, kMissileStyle);
@@ -205,28 +199,28 @@ void UpdatePlayer(World& world, int player, Keyboard& keyboard) {
 
     // 7. Direction keys; a later key wins over an earlier one.  Sideways keys
     // bank the ship one frame per tick.
-    if (KeyDown(keyboard, rules.upKey) != 0) {
+    if (KeyDown(keyboard, rules.keys.up) != 0) {
         steering = true;
         p.steerY = -1;
     }
-    if (KeyDown(keyboard, rules.downKey) != 0) {
+    if (KeyDown(keyboard, rules.keys.down) != 0) {
         steering = true;
         p.steerY = 1;
     }
-    if (KeyDown(keyboard, rules.leftKey) != 0) {
+    if (KeyDown(keyboard, rules.keys.left) != 0) {
         steering = true;
         p.steerX = -1;
         if (tick && p.frame >= 2) --p.frame;
     }
-    if (KeyDown(keyboard, rules.rightKey) != 0) {
+    if (KeyDown(keyboard, rules.keys.right) != 0) {
         steering = true;
         p.steerX = 1;
         if (tick && p.frame <= 4) ++p.frame;
     }
 
     // 8. With neither sideways key held the ship eases back to level.
-    const bool leftHeld = KeyDown(keyboard, rules.leftKey) != 0;
-    const bool rightHeld = KeyDown(keyboard, rules.rightKey) != 0;
+    const bool leftHeld = KeyDown(keyboard, rules.keys.left) != 0;
+    const bool rightHeld = KeyDown(keyboard, rules.keys.right) != 0;
     if (!leftHeld && !rightHeld && tick) {
         if (p.frame > kLevelFrame) --p.frame;
         if (p.frame < kLevelFrame) ++p.frame;
