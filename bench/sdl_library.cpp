@@ -1,3 +1,5 @@
+// Finding out which SDL 1.2 is linked: its version, whether it is sdl12-compat,
+// and the shared object file it was loaded from.
 #include "bench/sdl_library.h"
 
 #include <SDL.h>
