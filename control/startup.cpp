@@ -99,6 +99,7 @@ void StartUp(Game& game) {
 
     PrintLine(console, "initilizing sdl");
     SDL_Init(SDL_INIT_VIDEO);
+    SetWindowTitleAndIcon();
 
     PrintLine(console, "Creating Screen Surface");
     const VideoSettings& v = game.video;

@@ -43,6 +43,20 @@ SDL_Surface* LoadBMP(const char* path) {
     return SDL_LoadBMP_RW(stream, 1); // closes the stream whatever happens
 }
 
+void SetWindowTitleAndIcon() {
+    SDL_WM_SetCaption("Nova Wing", "Nova Wing");
+    SDL_Surface* icon = LoadBMP("data/icon.bmp");
+    if (icon == nullptr) {
+        SDL_ClearError(); // not the reason for anything that fails later
+        return;
+    }
+    // With no mask given, SDL makes one from the colour key.  It keeps its
+    // own copy of the picture, so ours can go at once.
+    SetMagentaKey(icon);
+    SDL_WM_SetIcon(icon, nullptr);
+    SDL_FreeSurface(icon);
+}
+
 bool LoadGraphics(Images& images, Console& console, LoadFailure& failure) {
     PrintLine(console, "Loading Graphics:");
     PrintLine(console, "Menu screen");

@@ -47,6 +47,12 @@ SDL_Surface* LoadBMP(const char* path);
 // saying which and why.
 bool LoadGraphics(Images& images, Console& console, LoadFailure& failure);
 
+// Names the window "Nova Wing" and gives it the game's icon, data/icon.bmp
+// keyed on magenta.  SDL makes the window when the video mode is set, so this
+// comes before that.  The icon is decoration: one that does not load leaves
+// the window without it and the game goes on.
+void SetWindowTitleAndIcon();
+
 // Gives every loaded image back and empties its slot (not the screen, which
 // SDL_Quit takes down).  The game keeps its images until the process ends
 // and never calls this; tests and harnesses that load them again and again

@@ -113,6 +113,11 @@ TEST(StartUp, TraceSettingsImagesAndEntryValues) {
     EXPECT_EQ(game->images.screen->format->BitsPerPixel, 32);
     EXPECT_NE(game->images.TitleImage, nullptr);
     EXPECT_EQ(game->menu.MenuSelection, 1);
+    char* title = nullptr;
+    char* iconTitle = nullptr;
+    SDL_WM_GetCaption(&title, &iconTitle);
+    EXPECT_STREQ(title, "Nova Wing");
+    EXPECT_STREQ(iconTitle, "Nova Wing");
     EXPECT_EQ(game->world.PlayerCount, 0); // one player until the menu says otherwise
 
     const Player& p1 = game->world.players[1];
@@ -128,6 +133,32 @@ TEST(StartUp, TraceSettingsImagesAndEntryValues) {
     EXPECT_EQ(p2.health, 100);
     FreeGraphics(game->images);
     SDL_Quit();
+}
+
+TEST(StartUp, WindowIconThatDoesNotLoadIsLeftOut) {
+    // Missing, then cut short: either way start-up runs its usual course.
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ScratchDir dir;
+    std::filesystem::copy(dir.gameDir() / "config.cfg", dir.path() / "config.cfg");
+    std::filesystem::copy(dir.gameDir() / "data", dir.path() / "data");
+    const auto icon = dir.path() / "data" / "icon.bmp";
+    std::vector<std::string> traces[2];
+    for (auto& lines : traces) {
+        auto game = std::make_unique<Game>();
+        TraceRecorder trace;
+        trace.Attach(game->console);
+        if (std::filesystem::exists(icon))
+            std::filesystem::remove(icon);
+        else
+            dir.Write("data/icon.bmp", "BM\x36");
+        StartUp(*game);
+        ASSERT_NE(game->images.screen, nullptr);
+        lines = trace.lines;
+        FreeGraphics(game->images);
+        SDL_Quit();
+    }
+    EXPECT_EQ(traces[0].back(), "starting menu");
+    EXPECT_EQ(traces[0], traces[1]);
 }
 
 TEST(StartUp, VideoModeThatCannotBeSet) {

@@ -63,7 +63,7 @@ const std::vector<std::string> kMagentaKeyed = {
     "enemy2.bmp",   "enemy3.bmp",    "star10.bmp",  "star11.bmp",   "star12.bmp",   "star13.bmp",
     "star14.bmp",   "star15.bmp",    "bullet1.bmp", "bullet2.bmp",  "bullet3.bmp",  "bullet4.bmp",
     "ebullet.bmp",  "ebullet2.bmp",  "bullet7.bmp", "explode1.bmp", "explode2.bmp", "nolives.bmp",
-    "join.bmp",     "flame1.bmp",    "flame2.bmp",  "eflame1.bmp",  "eflame2.bmp"};
+    "join.bmp",     "flame1.bmp",    "flame2.bmp",  "eflame1.bmp",  "eflame2.bmp",  "icon.bmp"};
 
 TEST(Artwork, EveryImageIsThereAtItsSize) {
     struct Size {
@@ -74,7 +74,8 @@ TEST(Artwork, EveryImageIsThereAtItsSize) {
         {"title.bmp", 640, 480},   {"helpscreen.bmp", 640, 480}, {"gameover.bmp", 640, 480},
         {"forward.bmp", 48, 48},   {"enemy1.bmp", 64, 48},       {"enemy2.bmp", 44, 36},
         {"enemy3.bmp", 28, 24},    {"bullet4.bmp", 5, 12},       {"explode1.bmp", 48, 48},
-        {"lifetoken.bmp", 16, 16}, {"flame1.bmp", 6, 14},        {"eflame1.bmp", 10, 12}};
+        {"lifetoken.bmp", 16, 16}, {"icon.bmp", 32, 32},         {"flame1.bmp", 6, 14},
+        {"eflame1.bmp", 10, 12}};
     for (const Size& s : sizes) {
         const Picture pic = Read(s.file);
         EXPECT_EQ(pic.w, s.w) << s.file;

@@ -2,6 +2,7 @@
 #include "artwork.h"
 
 #include "effects.h"
+#include "icon.h"
 #include "render.h"
 #include "screens.h"
 #include "ships.h"
@@ -45,6 +46,8 @@ std::vector<Artwork> DrawAllArtwork() {
     add("join.bmp",
         Notice("PLAYER 2 PRESS 2", Hex(255, 230, 140), Hex(250, 170, 50), Hex(250, 190, 70)));
     add("gameover.bmp", GameOverScreen());
+    // The window's own icon; the game sets it before it opens the window.
+    add("icon.bmp", Keyed(GameIcon(32), kMagenta));
 
     auto find = [&](const std::string& file) -> const Image* {
         for (const Artwork& a : all)
