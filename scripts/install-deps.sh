@@ -6,6 +6,8 @@
 set -euo pipefail
 
 packages=(g++ cmake make pkg-config libsdl1.2-dev libncurses-dev)
+# The desktop icons are written as PNG files through libpng.
+packages+=(libpng-dev)
 if [[ "${1:-}" == "--test" ]]; then
   packages+=(googletest libgtest-dev python3 xvfb xdotool x11-apps xauth tmux imagemagick
              clang libclang-rt-14-dev valgrind)
