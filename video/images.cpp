@@ -44,6 +44,10 @@ SDL_Surface* LoadBMP(const char* path) {
 }
 
 void SetWindowTitleAndIcon() {
+    // Without a video device (no display, say) there is no window to dress,
+    // and classic SDL's SDL_WM_SetIcon would follow a null device.  That
+    // failure is reported where the video mode is set.
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
     SDL_WM_SetCaption("Nova Wing", "Nova Wing");
     SDL_Surface* icon = LoadBMP("data/icon.bmp");
     if (icon == nullptr) {

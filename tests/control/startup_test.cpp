@@ -46,7 +46,8 @@ void SlurpBoth(int outFd, int errFd, std::string& out, std::string& err) {
 
 // Runs the real game in `dir` with its output going to pipes, as from a
 // launcher: no terminal, so the trace arrives as plain lines.
-Outcome RunGame(const std::filesystem::path& game, const std::filesystem::path& dir) {
+Outcome RunGame(const std::filesystem::path& game, const std::filesystem::path& dir,
+                const char* driver = "dummy") {
     int out[2], err[2];
     EXPECT_EQ(pipe(out), 0);
     EXPECT_EQ(pipe(err), 0);
@@ -59,7 +60,7 @@ Outcome RunGame(const std::filesystem::path& game, const std::filesystem::path& 
         int null = open("/dev/null", O_RDONLY);
         dup2(null, 0);
         if (chdir(dir.c_str()) != 0) _exit(98);
-        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        setenv("SDL_VIDEODRIVER", driver, 1);
         alarm(20); // a start-up that hangs must not hang the suite
         execl(game.c_str(), "novawing", nullptr);
         _exit(99);
@@ -171,6 +172,19 @@ TEST(StartUp, VideoModeThatCannotBeSet) {
     // A person learns what was asked for and why it failed.
     EXPECT_NE(o.err.find("640x480 at 3 bits per pixel"), std::string::npos) << o.err;
     EXPECT_NE(o.err.find("Invalid bits per pixel"), std::string::npos) << o.err;
+    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
+}
+
+TEST(StartUp, VideoThatDoesNotStartEndsAtTheMode) {
+    // SDL_Init fails; the window's title and icon are skipped, and the failure
+    // shows where the mode is set, as the one line on standard error.
+    ScratchDir dir;
+    std::filesystem::copy(dir.gameDir() / "config.cfg", dir.path() / "config.cfg");
+    dir.LinkData();
+    Outcome o = RunGame(GameBinary(dir), dir.path(), "no-such-video-driver");
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_EQ(o.out, Lines(kVideoLines));
+    EXPECT_NE(o.err.find("cannot set the video mode 640x480"), std::string::npos) << o.err;
     EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
 }
 
