@@ -6,7 +6,9 @@
 #   3. the million-frame soak in the sanitizer build, while beside it
 #   4. the fuzz targets run for a minute each (scripts/fuzz.sh, clang, build-fuzz/)
 #   5. and valgrind checks a headless run for memory errors, leaks and growth
-#      (scripts/valgrind.sh).
+#      (scripts/valgrind.sh);
+#   6. the Debian package is built and checked, and tried in fresh Debian 12
+#      and 13 roots (scripts/check-package.sh).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh --test
@@ -42,6 +44,7 @@ passed=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$counts" |
 failed=0
 if scripts/fuzz.sh 60; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 if scripts/valgrind.sh build-test; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+if scripts/check-package.sh build-deb; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 if wait "$soak"; then
   grep -Eo 'soak: .*' build-asan/soak.log
   passed=$((passed + 1))
@@ -50,6 +53,7 @@ else
   tail -40 build-asan/soak.log
   failed=$((failed + 1))
 fi
-# Both ctest runs' tests, then the fuzzing, valgrind and the soak as one check each.
+# Both ctest runs' tests, then the fuzzing, valgrind, the package and the soak
+# as one check each.
 echo "all: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
