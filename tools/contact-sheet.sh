@@ -29,7 +29,7 @@ sprites=(left2 left1 forward right1 right2 lifetoken flame1 flame2
          bullet1 bullet2 bullet3 bullet4 ebullet ebullet2 bullet7 explode1 explode2
          star1 star2 star3 star4 star5 star6 star7 star8 star9
          star10 star11 star12 star13 star14 star15
-         0 1 2 3 4 5 6 7 8 9)
+         0 1 2 3 4 5 6 7 8 9 icon)
 notices=(nolives join)
 screens=(title helpscreen gameover)
 
