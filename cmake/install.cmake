@@ -59,7 +59,7 @@ function(novawing_layout component bin exe_dir data_dir)
 
   install(FILES ${NOVAWING_PACKAGING}/novawing.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications ${part})
-  install(FILES ${NOVAWING_PACKAGING}/novawing.metainfo.xml
+  install(FILES ${NOVAWING_PACKAGING}/org.example.novawing.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo ${part})
   foreach(size 16 32 48 64 128 256)
     install(FILES ${CMAKE_BINARY_DIR}/icons/${size}x${size}/apps/novawing.png

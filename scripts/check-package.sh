@@ -92,7 +92,7 @@ if desktop-file-validate "$tree/usr/share/applications/novawing.desktop" \
 else
   fail "desktop-file-validate: $(cat "$reports/desktop-file-validate.txt")"
 fi
-if appstreamcli validate --no-net "$tree/usr/share/metainfo/novawing.metainfo.xml" \
+if appstreamcli validate --no-net "$tree/usr/share/metainfo/org.example.novawing.metainfo.xml" \
   >"$reports/appstreamcli.txt" 2>&1; then
   ok "appstreamcli validate --no-net: $(tr '\n' ' ' <"$reports/appstreamcli.txt")"
 else
