@@ -18,10 +18,11 @@ finish() {
   exit 0
 }
 
-# The game's window, by its title, once it shows; its id on stdout.
+# The game's window, by its title, once it shows; its id on stdout.  A busy
+# machine (the tests run beside other work) may take a while to show it.
 game_window() {
   local i id
-  for i in $(seq 150); do
+  for i in $(seq 400); do
     id=$(xwininfo -name "Nova Wing" 2>/dev/null | awk '/Window id:/ { print $4 }')
     [[ -n $id ]] && { echo "$id"; return 0; }
     sleep 0.1
@@ -80,7 +81,8 @@ play() {
     [[ $(window_size "$id") == 640x480 ]] && ok "the window is 640x480 by default" ||
       fail "the first window is $(window_size "$id"), not 640x480"
   else
-    fail "no window titled \"Nova Wing\" on the first start: $(cat /tmp/first.err)"
+    fail "no window titled \"Nova Wing\" on the first start: $(cat /tmp/first.err)$(
+      kill -0 "$game" 2>/dev/null && echo " (the game is running)")"
   fi
   stop_game "$game"
   [[ -f $config ]] && ok "$config appeared" || fail "$config did not appear"
@@ -112,7 +114,9 @@ play() {
       ok "started as the desktop entry says ($exec) with no terminal: no trace"
     fi
   else
-    fail "no window from the desktop entry's Exec line ($exec): $(cat /tmp/menu.err)"
+    fail "no window from the desktop entry's Exec line ($exec): $(cat /tmp/menu.err)$(
+      kill -0 "$game" 2>/dev/null && echo " (the game is running)")$(
+      xwininfo -root -tree | grep -c '"' | sed 's/^/, named windows: /')"
   fi
   stop_game "$game"
   kill "$xvfb" 2>/dev/null
