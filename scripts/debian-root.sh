@@ -93,18 +93,21 @@ cmd_run() {
   unshare --mount --pid --fork --propagation private -- "$self" __inside "$dir" "$user" "$@"
 }
 
+# What the run mounted, undone in reverse order when it ends, however it ends.
+mounted=()
+undo_mounts() {
+  local i
+  for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
+    umount "${mounted[i]}" 2>/dev/null || umount -l "${mounted[i]}" ||
+      echo "debian-root: could not unmount ${mounted[i]}" >&2
+  done
+  mounted=()
+}
+
 cmd_inside() {
   local dir=$1 user=$2
   shift 2
-  local mounted=()
-  undo() {
-    local i
-    for ((i = ${#mounted[@]} - 1; i >= 0; i--)); do
-      umount "${mounted[i]}" 2>/dev/null || umount -l "${mounted[i]}" ||
-        echo "debian-root: could not unmount ${mounted[i]}" >&2
-    done
-  }
-  trap undo EXIT
+  trap undo_mounts EXIT
   mount -t proc proc "$dir/proc" && mounted+=("$dir/proc")
   mount --bind /dev "$dir/dev" && mounted+=("$dir/dev")
   mount -t devpts -o newinstance,ptmxmode=0666,mode=620 devpts "$dir/dev/pts" &&
