@@ -45,13 +45,21 @@ play() {
   echo "package-trial: SDL 1.2 here is $sdl"
   sdl=${sdl%% *}
   [[ $(id -u) -ne 0 ]] || fail "play must run as an ordinary user"
-  export DISPLAY=:7
-  Xvfb :7 -screen 0 1280x1024x24 -nolisten tcp >/tmp/xvfb.log 2>&1 &
+  # The root shares the host's network namespace, and with it X's abstract
+  # sockets: Xvfb picks a display number nobody uses (-displayfd), or the
+  # game could end up on another X server.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>/tmp/xvfb.display \
+    >/tmp/xvfb.log 2>&1 &
   local xvfb=$! i
-  for i in $(seq 100); do
-    xwininfo -root >/dev/null 2>&1 && break
+  for i in $(seq 300); do
+    [[ -s /tmp/xvfb.display ]] && break
     sleep 0.1
   done
+  export DISPLAY=:$(head -1 /tmp/xvfb.display)
+  xwininfo -root >/dev/null 2>&1 || {
+    fail "no X server: $(cat /tmp/xvfb.log)"
+    finish
+  }
 
   # First start, from a shell: the window, its icon and the player's file.
   novawing >/tmp/first.out 2>/tmp/first.err </dev/null &
