@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdio>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -111,8 +112,11 @@ void StartUp(Game& game) {
         char mode[96];
         std::snprintf(mode, sizeof mode, "%dx%d at %d bits per pixel, flags 0x%08X", v.width,
                       v.height, v.bitsPerPixel, static_cast<unsigned>(v.flags));
-        ExitWithError(console, std::string("novawing: cannot set the video mode ") + mode +
-                                   " (from config.cfg): " + reason);
+        // Without a readable config.cfg the mode was SDL's own choice.
+        const char* source =
+            access("config.cfg", R_OK) == 0 ? " (from config.cfg)" : " (no config.cfg)";
+        ExitWithError(console, std::string("novawing: cannot set the video mode ") + mode + source +
+                                   ": " + reason);
     }
 
     PrintLine(console, "Loading Bitmaps");

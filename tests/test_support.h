@@ -105,3 +105,37 @@ inline Uint32 RawPixelAt(SDL_Surface* s, int x, int y) {
     SDL_UnlockSurface(s);
     return value;
 }
+
+// Classic SDL 1.2.15, the last of its line; sdl12-compat, SDL 1.2's API over
+// SDL2, calls itself 1.2.50 and later.
+inline bool LinkedSdlIsClassic() {
+    const SDL_version* v = SDL_Linked_Version();
+    return SDL_VERSIONNUM(v->major, v->minor, v->patch) <= SDL_VERSIONNUM(1, 2, 15);
+}
+
+// Whether two 32-bit surfaces of one size hold what the game's BlitAt and
+// SDL's own blit may each draw: every bit alike on classic SDL, whose
+// arithmetic BlitAt follows; on any other SDL, which blends with its own
+// rounding, every colour channel within one step (a key drawn where it should
+// be skipped, or a pixel drawn outside the clip, is far more than a step).
+inline bool SameAsSdlDraws(SDL_Surface* ours, SDL_Surface* sdls) {
+    const bool classic = LinkedSdlIsClassic();
+    for (int y = 0; y < ours->h; ++y) {
+        const auto* a =
+            reinterpret_cast<const Uint32*>(static_cast<Uint8*>(ours->pixels) + y * ours->pitch);
+        const auto* b =
+            reinterpret_cast<const Uint32*>(static_cast<Uint8*>(sdls->pixels) + y * sdls->pitch);
+        for (int x = 0; x < ours->w; ++x) {
+            if (classic) {
+                if (a[x] != b[x]) return false;
+                continue;
+            }
+            for (int shift = 0; shift < 24; shift += 8) {
+                const int step = static_cast<int>((a[x] >> shift) & 0xff) -
+                                 static_cast<int>((b[x] >> shift) & 0xff);
+                if (step < -1 || step > 1) return false;
+            }
+        }
+    }
+    return true;
+}

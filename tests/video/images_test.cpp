@@ -6,6 +6,7 @@
 #include "video/images.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -261,42 +262,44 @@ TEST_F(LoadGraphicsTest, KeyedPixelsStayOutAndTranslucentOnesBlend) {
 }
 
 // BlitAt with the real images (24-bit files, keyed, some translucent) on the
-// 32-bit screen writes exactly what SDL's own blit writes, also where the
-// image is clipped at the edges.
-TEST_F(LoadGraphicsTest, BlitAtDrawsExactlyWhatSdlDraws) {
+// 32-bit screen draws what SDL's own blit draws, also where the image is
+// clipped at the edges: every bit alike on classic SDL, within a step of
+// another SDL's rounding.
+TEST_F(LoadGraphicsTest, BlitAtDrawsWhatSdlDraws) {
     ASSERT_TRUE(Load());
     SDL_Surface* other =
         SDL_CreateRGBSurface(SDL_SWSURFACE, 640, 480, 32, 0xff0000, 0x00ff00, 0x0000ff, 0);
     ASSERT_NE(other, nullptr);
-    auto background = [](SDL_Surface* s) {
-        // A busy ground, so every blend has something to mix with.
-        for (int y = 0; y < s->h; ++y)
-            for (int x = 0; x < s->w; ++x) {
-                SDL_Rect dot{static_cast<Sint16>(x), static_cast<Sint16>(y), 1, 1};
-                SDL_FillRect(s, &dot,
-                             SDL_MapRGB(s->format, static_cast<Uint8>(x * 7 + y),
-                                        static_cast<Uint8>(y * 3), static_cast<Uint8>(x ^ y)));
-            }
-    };
+    ASSERT_EQ(sdl.screen->format->BytesPerPixel, 4);
+    // A busy ground, so every blend has something to mix with.
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            SDL_Rect dot{static_cast<Sint16>(x), static_cast<Sint16>(y), 1, 1};
+            SDL_FillRect(sdl.screen, &dot,
+                         SDL_MapRGB(sdl.screen->format, static_cast<Uint8>(x * 7 + y),
+                                    static_cast<Uint8>(y * 3), static_cast<Uint8>(x ^ y)));
+        }
     SDL_Surface* drawn[] = {images.ShipImage[1],      images.LifeTokenImage, images.DigitImage[8],
                             images.ExplosionImage[1], images.BulletImage[2], images.BulletImage[6],
                             images.BulletImage[7],    images.StarImage[8],   images.StarImage[13],
                             images.EnemyImage[1],     images.EnemyImage[6],  images.GameOverImage,
                             images.FlameImage[1]};
     const int spots[][2] = {{100, 120}, {-10, -7}, {630, 470}, {-30, 460}, {600, -20}, {0, 0}};
-    background(sdl.screen);
-    background(other);
+    int differing = 0;
     for (SDL_Surface* image : drawn)
         for (const auto& spot : spots) {
+            // Both start from the same picture each time, so that another
+            // SDL's rounding cannot pile up where the images overlap.
+            for (int y = 0; y < 480; ++y)
+                std::memcpy(static_cast<Uint8*>(other->pixels) + y * other->pitch,
+                            static_cast<Uint8*>(sdl.screen->pixels) + y * sdl.screen->pitch,
+                            640 * 4);
             BlitAt(sdl.screen, spot[0], spot[1], image);
             SDL_Rect from{0, 0, static_cast<Uint16>(image->w), static_cast<Uint16>(image->h)};
             SDL_Rect to{static_cast<Sint16>(spot[0]), static_cast<Sint16>(spot[1]), 0, 0};
             SDL_UpperBlit(image, &from, other, &to);
+            differing += !SameAsSdlDraws(sdl.screen, other);
         }
-    int differing = 0;
-    for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x)
-            differing += RawPixelAt(sdl.screen, x, y) != RawPixelAt(other, x, y);
     EXPECT_EQ(differing, 0);
     SDL_FreeSurface(other);
 }
