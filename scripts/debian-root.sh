@@ -91,8 +91,11 @@ build_base() {
   fi
   echo "debian-root: building the $suite base in $base (mmdebstrap, $mirror)"
   host_tools
-  mmdebstrap --variant=minbase --include=sudo,git,ca-certificates \
-    "$suite" "$tmp" "deb $mirror $suite main" "deb $mirror $suite-updates main"
+  # In a mount namespace of its own, so that the mounts mmdebstrap makes in
+  # the new tree vanish with it, even if it is killed half-way.
+  unshare --mount --propagation private -- \
+    mmdebstrap --variant=minbase --include=sudo,git,ca-certificates \
+      "$suite" "$tmp" "deb $mirror $suite main" "deb $mirror $suite-updates main"
   printf 'suite=%s\nmade=%s\n' "$suite" "$(date -u +%FT%TZ)" >"$tmp/$marker"
   if [[ -e $base ]]; then
     [[ -z $(mounts_below "$base") ]] || die "$base has mounts inside; left in place"
