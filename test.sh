@@ -27,6 +27,9 @@
 # NOVAWING_LEGS picks the legs (default "native debian13"). Each leg reports
 # its time and counts; a failure names the system it came from; the last line
 # counts the checks of every leg.
+# One block, read whole before it runs: a checkout or an edit during a long
+# run cannot change what runs.
+{
 set -euo pipefail
 cd "$(dirname "$0")"
 legs=${NOVAWING_LEGS:-native debian13}
@@ -265,3 +268,5 @@ done
 # and the run command in the root as one check each.
 echo "all: $passed passed, $failed failed"
 [[ $failed -eq 0 ]]
+exit
+}

@@ -24,6 +24,9 @@
 # Roots on different DIRs may be made, run and removed at the same time: the
 # cache is locked while a base is built or copied and while packages are
 # handed back. Needs root, mmdebstrap and util-linux (installed when missing).
+# One block, read whole before it runs: a checkout or an edit during a long
+# run cannot change what runs.
+{
 set -euo pipefail
 
 cache=${NOVAWING_CACHE:-/var/cache/novawing}
@@ -291,3 +294,5 @@ case $verb in
   __inside) cmd_inside "$@" ;;
   *) usage ;;
 esac
+exit
+}
