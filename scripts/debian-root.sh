@@ -105,6 +105,8 @@ build_base() {
     rm -rf --one-file-system "$base"
   fi
   mv "$tmp" "$base"
+  # Packages that no root has fetched for two months are of older releases.
+  find "$cache/archives-$suite" -maxdepth 1 -name '*.deb' -mtime +60 -delete 2>/dev/null || true
 }
 
 cmd_new() {
@@ -118,6 +120,8 @@ cmd_new() {
     [[ -d $dir && -z $(ls -A "$dir") ]] || die "$dir exists and is not empty"
   fi
   mkdir -p "$cache" "$dir"
+  # Marked first, so that 'remove' also clears a copy that stopped half-way.
+  printf 'suite=%s\n' "$suite" >"$dir/$marker"
   local base=$cache/base-$suite
   (
     flock 9
@@ -257,6 +261,10 @@ cmd_remove() {
   need_root
   [[ -e $dir ]] || return 0
   [[ $dir != / ]] || die "refusing to remove /"
+  if [[ -d $dir && -z $(ls -A "$dir") ]]; then
+    rmdir "$dir"
+    return 0
+  fi
   [[ -f $dir/$marker ]] || die "$dir is not a root made by 'new'; not removing it"
   for m in $(mounts_below "$dir"); do
     echo "debian-root: unmounting $m"
