@@ -44,10 +44,14 @@ SDL_Surface* LoadBMP(const char* path) {
 }
 
 void SetWindowTitleAndIcon() {
-    // Without a video device (no display, say) there is no window to dress,
-    // and classic SDL's SDL_WM_SetIcon would follow a null device.  That
-    // failure is reported where the video mode is set.
-    if (SDL_WasInit(SDL_INIT_VIDEO) == 0) return;
+    // Start-up does not look at what SDL_Init said.  When that first try
+    // failed (an X server that refused one connection for a moment, say),
+    // setting the mode opens the video device itself and the window would
+    // come up with no title and no icon, so the device is opened here in
+    // the same way.  With no video device at all there is no window to
+    // dress, and classic SDL's SDL_WM_SetIcon would follow a null device:
+    // that failure is reported where the video mode is set.
+    if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return;
     SDL_WM_SetCaption("Nova Wing", "Nova Wing");
     SDL_Surface* icon = LoadBMP("data/icon.bmp");
     if (icon == nullptr) {

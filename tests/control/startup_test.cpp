@@ -182,6 +182,21 @@ TEST(StartUp, WindowIconThatDoesNotLoadIsLeftOut) {
     EXPECT_EQ(traces[0], traces[1]);
 }
 
+TEST(StartUp, WindowIsDressedWhenTheFirstVideoStartFailed) {
+    // SDL_Init's first try failed, as it does now and then when the X server
+    // refuses one connection: the title and icon step opens video itself.
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    SDL_Quit();
+    ASSERT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+    SetWindowTitleAndIcon();
+    EXPECT_NE(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+    char* title = nullptr;
+    char* iconTitle = nullptr;
+    SDL_WM_GetCaption(&title, &iconTitle);
+    EXPECT_STREQ(title, "Nova Wing");
+    SDL_Quit();
+}
+
 TEST(StartUp, VideoModeThatCannotBeSet) {
     ScratchDir dir;
     dir.Write("config.cfg", "xres\n640\nyres\n480\ndepth\n3\n");
