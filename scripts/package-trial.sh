@@ -29,6 +29,28 @@ game_window() {
   done
   return 1
 }
+# Starts the game in the background with the command given, its output to
+# OUT and ERR, and waits for its window; the game's process in $game, the
+# window in $id.  Classic SDL 1.2 takes the next video driver it has
+# (libcaca's, say) when the X server refuses its connection, and Xvfb on a
+# busy machine refuses one now and then: the game then runs with no window
+# at all.  Such a start is ended and made again, at most twice, and the log
+# says so.  A game that ends by itself is a failure at once.
+launch() { # OUT ERR COMMAND [ARGS...]
+  local out=$1 err=$2 try
+  shift 2
+  for try in 1 2 3; do
+    "$@" </dev/null >"$out" 2>"$err" &
+    game=$!
+    id=$(game_window) && return 0
+    kill -0 "$game" 2>/dev/null || return 1
+    echo "package-trial: note: start $try of $* ran for 40 s with no window titled" \
+      "\"Nova Wing\" ($(xwininfo -root -tree | grep -c novawing) of the game's windows" \
+      "on this display); starting again"
+    stop_game "$game"
+  done
+  return 1
+}
 window_size() { xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 stop_game() {
   kill "$1" 2>/dev/null
@@ -62,9 +84,8 @@ play() {
   }
 
   # First start, from a shell: the window, its icon and the player's file.
-  novawing >/tmp/first.out 2>/tmp/first.err </dev/null &
-  local game=$! id
-  if id=$(game_window); then
+  local game id
+  if launch /tmp/first.out /tmp/first.err novawing; then
     local props
     props=$(xprop -id "$id" WM_NAME WM_ICON_NAME WM_CLASS _NET_WM_ICON WM_HINTS 2>&1 |
       grep -v '^	' | grep -v '^ *$')
@@ -97,9 +118,7 @@ play() {
 
   # The player asks for 800x600 in their own file.
   sed -i '/^xres$/{n;s/.*/800/};/^yres$/{n;s/.*/600/}' "$config"
-  novawing >/tmp/second.out 2>/tmp/second.err </dev/null &
-  game=$!
-  if id=$(game_window); then
+  if launch /tmp/second.out /tmp/second.err novawing; then
     local size
     size=$(window_size "$id")
     [[ $size == 800x600 ]] && ok "after the player set 800x600, the window is $size" ||
@@ -112,9 +131,7 @@ play() {
   # From the menu: the desktop entry's own Exec line, with no terminal at all.
   local exec
   exec=$(sed -n 's/^Exec=//p' /usr/share/applications/novawing.desktop)
-  setsid sh -c "exec $exec" </dev/null >/tmp/menu.out 2>/tmp/menu.err &
-  game=$!
-  if game_window >/dev/null; then
+  if launch /tmp/menu.out /tmp/menu.err setsid sh -c "exec $exec"; then
     sleep 2 # the trace runs on through the menu's passes
     if [[ -s /tmp/menu.out ]]; then
       fail "started as the desktop entry says ($exec), the game wrote $(wc -c </tmp/menu.out) bytes of trace"
