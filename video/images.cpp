@@ -40,7 +40,18 @@ bool LoadSlot(SDL_Surface*& slot, const char* path, LoadFailure& failure) {
 SDL_Surface* LoadBMP(const char* path) {
     SDL_RWops* stream = SDL_RWFromFile(path, "rb");
     if (stream == nullptr) return nullptr;
-    return SDL_LoadBMP_RW(stream, 1); // closes the stream whatever happens
+    SDL_Surface* image = SDL_LoadBMP_RW(stream, 1); // closes the stream whatever happens
+    // Classic SDL 1.2 takes a damaged header's bit count modulo 256, so a
+    // file that claims 6145 bits per pixel comes back as a 1-bit image with
+    // no colour table, and the first blit of it reads through a null
+    // pointer.  An indexed image needs its colours.
+    if (image != nullptr && image->format->BitsPerPixel <= 8 && image->format->palette == nullptr) {
+        const int bits = image->format->BitsPerPixel;
+        SDL_FreeSurface(image);
+        SDL_SetError("%s: %d bits per pixel with no colour table", path, bits);
+        return nullptr;
+    }
+    return image;
 }
 
 void SetWindowTitleAndIcon() {

@@ -311,6 +311,26 @@ TEST_F(LoadGraphicsTest, LoadBmpGivesNothingForAFileItCannotUse) {
     ASSERT_NE(ship, nullptr);
     EXPECT_EQ(ship->w, 48);
     SDL_FreeSurface(ship);
+
+    // A header whose bit count is 6145 (0x1801): classic SDL once made a
+    // 1-bit image with no colours of it, which crashed the first blit.
+    ScratchDataDir scratch;
+    std::string bmp(54 + 160, '\0');
+    auto put = [&bmp](std::size_t at, std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            bmp[at + i] = static_cast<char>(value >> (8 * i));
+    };
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    put(2, static_cast<std::uint32_t>(bmp.size()), 4);
+    put(10, 54, 4);   // where the pixels start
+    put(14, 40, 4);   // the header's size
+    put(18, 5, 4);    // width
+    put(22, 10, 4);   // height
+    put(28, 6145, 2); // bits per pixel
+    put(34, 160, 4);  // the pixels' size
+    std::ofstream(scratch.File("ebullet.bmp"), std::ios::binary | std::ios::trunc) << bmp;
+    EXPECT_EQ(LoadBMP(scratch.File("ebullet.bmp").c_str()), nullptr);
 }
 
 TEST_F(LoadGraphicsTest, StopsAtAMissingFileAndNamesIt) {
