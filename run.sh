@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Nova Wing authors
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds Nova Wing (installing what is missing) and starts it.
 set -euo pipefail
 cd "$(dirname "$0")"

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Nova Wing authors
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds Nova Wing with its tests (installing what is missing) and runs every
 # test, on the two kinds of SDL 1.2 that players have:
 #

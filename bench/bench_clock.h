@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // A clock for measuring in-process: time moves only when the game sleeps, and
 // sleeping costs nothing, so only the work itself is timed.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // What one invocation of the benchmark is asked to do.
 #pragma once
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The console figures: one loop iteration's trace replayed through the real
 // curses console on a pseudo-terminal, measuring bytes written and CPU per line.
 #include "bench/console_bench.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The frame figures: the busy scene played in-process on the dummy driver,
 // RunFrame timed whole and in its three parts, and one full-screen clear.
 #include "bench/frame_bench.h"

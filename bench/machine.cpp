@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // What the benchmark ran on: processor, cores, kernel and load average.
 #include "bench/machine.h"
 

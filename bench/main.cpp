@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // novawing-bench: the cost of the game on this machine.
 //
 //   novawing-bench [--json FILE] [--frames N] [--console-frames N]

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The benchmark's report: the figures with their goals, as a table and as JSON.
 #include "bench/report.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The figures one run of the benchmark collects, printed as a plain table and
 // optionally written as one JSON object.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The busy scene the frame figures are measured on: both players weaving and
 // firing, the enemy pool and the starfield kept full.
 #include "bench/scene.h"

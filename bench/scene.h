@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The busy scene the frame figures are taken in: two players weaving with
 // guns and missiles held, fifteen enemies, a full starfield.
 //

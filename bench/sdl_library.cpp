@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Finding out which SDL 1.2 is linked: its version, whether it is sdl12-compat,
 // and the shared object file it was loaded from.
 #include "bench/sdl_library.h"

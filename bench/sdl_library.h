@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Which SDL 1.2 the benchmark, and the game it starts, run on.  The same
 // game costs very different amounts on classic SDL 1.2 and on sdl12-compat
 // (SDL 1.2's interface over SDL2), so every run says which one it measured.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The start-up figure: StartUp and the first menu pass, in-process.
 #include "bench/startup_bench.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Start-up to the title screen, in-process: StartUp and the first menu pass.
 #pragma once
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The whole-game figures: the real game run under Xvfb in a terminal, its CPU
 // share, frame rate and intervals, memory and the time from launch to the title.
 #include "bench/whole_game.h"

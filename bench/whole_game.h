@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The whole game, measured from outside: novawing under Xvfb, its console on
 // a pseudo-terminal, keys sent with xdotool.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // A small window on the X server for the whole-game figures: finds the game's
 // window and tells when it first shows something.
 #include "bench/x_display.h"

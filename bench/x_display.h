@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // A look at the X display the game draws on: where its window is and what it
 // shows.  Lets the whole-game run see the title screen appear and follow the
 // title menu's passes.  Without Xlib at build time every look fails.

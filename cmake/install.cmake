@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Nova Wing authors
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Installation and the Debian package.
 #
 #   cmake --install build --prefix P     the plain layout under any prefix P

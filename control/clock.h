@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The time seam.  The game paces itself on SDL's millisecond ticks and sleeps
 // with SDL_Delay; tests and the benchmark put a clock of their own in its place.
 #pragma once

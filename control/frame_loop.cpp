@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The frame loop.  It paces itself on a deadline: a pass that comes before
 // the deadline sleeps for the time that is left; a pass at or after it runs
 // one frame and re-arms the deadline 33 ms ahead, from the clock after the

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The frame loop: a 33 ms deadline, sleeping when early, one frame when due.
 #pragma once
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Everything one run of the game owns.  main holds a single Game; routines
 // take the parts they work on by reference, so a test can build a fresh one.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Nova Wing: the process entry.  The console comes up first so that every
 // stage after it can report itself; then start-up, the title menu and the
 // frame loop run once each, and the program ends through ExitProgram.

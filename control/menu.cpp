@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The title menu.  One pass about every quarter second: the title image, the
 // keys read once, the selection acted on, and the animated cursor beside the
 // selected item.  The labels are part of the title image itself.

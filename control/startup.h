@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Start-up: seed, config.cfg, SDL video, the images and the ships' entry values.
 #pragma once
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // config.cfg from end to end: the fuzzed bytes are the file, ReadVideoConfig
 // turns them into the four settings.  Besides not crashing, the reader must
 // give its file number back, set only the flags it knows, leave a setting

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // What the fuzz targets share: a private scratch directory to work in, file
 // writing, and a way to stop with a message that libFuzzer reports as a crash.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Loading the images when one file of data/ is replaced by the fuzzed bytes.
 // LoadGraphics must either load everything or stop with a failure that names
 // that very file; it must never crash.  After a clean load the odd image is

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The item reader over a file of the fuzzed bytes, both ways the runtime
 // reads: text items with InputText (what config.cfg is read with) and
 // numeric-style items with ReadItem, text mode off and a small capacity,

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // ParseNumber on any text, and the way the config reader uses it: normalised
 // first, rounded after.  Leading spaces must not matter, a based number
 // (&H, &O, &B) is always a whole 32-bit value, any other &-prefix is 0, and

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Nova Wing authors
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds the Debian package of Nova Wing with Debian's own compiler and linker
 # flags (dpkg-buildflags, every hardening feature on), as a Debian build of
 # the game would be.

@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 The Nova Wing authors
+# SPDX-License-Identifier: GPL-2.0-or-later
+
 """Keeps the layering of the game's code: every #include of a project file
 must point at the same layer or one below.  From the bottom:
 

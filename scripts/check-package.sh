@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Nova Wing authors
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds the Debian package and checks it as a Debian games maintainer and a
 # player would:
 #   1. lintian finds no error or warning, and nothing with -I --pedantic but

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Nova Wing authors
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Fresh Debian roots (chroots) made from Debian's own packages, for trying
 # Nova Wing on a Debian release this machine does not run.
 #
@@ -41,7 +43,7 @@ die() {
 }
 
 usage() {
-  sed -n '4,17p' "$self" | sed 's/^# \{0,1\}//' >&2
+  sed -n '6,19p' "$self" | sed 's/^# \{0,1\}//' >&2
   exit 2
 }
 

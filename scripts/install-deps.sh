@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Nova Wing authors
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Installs the Debian packages Nova Wing needs, and only those that are
 # missing, so a second run costs nothing.
 #   scripts/install-deps.sh          what building and playing needs

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Nova Wing authors
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Tries the installed Nova Wing package inside a fresh Debian root; the
 # package checks (scripts/check-package.sh) copy this into the root.
 #

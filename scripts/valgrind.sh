@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Nova Wing authors
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Memory checks on a whole headless run of the game (start-up, the title menu
 # with scripted keys, N frames, Escape and the normal exit):
 #   1. valgrind memcheck: no error and no definite or possible leak;

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The text console: the curses print region, the plain-line fallback, the
 // print operations, and restoring the terminal on exit and on signals.
 #include "support/console.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The text console: a scrolling trace of progress lines on the terminal that
 // started the game, drawn with curses.  When there is no usable terminal (the
 // game was started from a launcher, or its output goes to a pipe or a file)

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Numbered sequential files, read item by item.  The game reads exactly one
 // file this way: config.cfg, opened for text input at start-up.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The game's one source of chance: RandomUnit over rand(), SeedRandom and
 // ProcessTimer.
 #include "support/random.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The game's one source of chance: enemy types, positions and intervals, and
 // the stars.  Draws come from the C library's rand(); a test may script them.
 #pragma once

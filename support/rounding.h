@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The one way the game turns a fractional value into an integer.
 //
 // Every division, factor or random product in the game is worked out in

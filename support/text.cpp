@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Text operations: case, trimming, comparison, lengths and parts, number to
 // text and ParseNumber.
 #include "support/text.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Text and number conversions used by the config reader, the image loader and
 // the score display.  Texts are plain byte strings; nothing is converted
 // between character sets.

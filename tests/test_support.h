@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Shared by the tests: SDL on its dummy video driver with a real screen
 // surface, and image tables filled with plain surfaces of chosen sizes, so a
 // test can put every object exactly where it wants it.

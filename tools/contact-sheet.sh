@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Nova Wing authors
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Builds a labelled contact sheet of every generated image, for looking the
 # artwork over (and for the README).  The sheet is generated, never committed.
 #

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The images: LoadBMP, LoadGraphics with its trace lines, colour keys and
 // opacity, and FreeGraphics.
 #include "video/images.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Every image of the game, loaded once from data/ at start-up and kept for the
 // whole run, and the screen surface they are drawn onto.  Tables are indexed
 // exactly as the game uses them; unused low slots stay empty.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // KeyDown: drains SDL's event queue into the key table and answers for one key.
 #include "video/keyboard.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The key table.  KeyDown is the game's only input query: it drains SDL's
 // event queue into the table at every call and answers whether an input is
 // held (-1) or not (0).  There is no edge detection and no key repeat.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // DrawEverything: the field of play, then the status display, onto the screen.
 #include "video/render.h"
 

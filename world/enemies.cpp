@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The enemies: EnemyGenerator, SpawnEnemy, CountEnemies and EnemyAI, with
 // their volleys, weaving, hits and scores.
 #include "world/enemies.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The enemies: when and where they enter, how they fly, fire and explode, and
 // how the players' shots hit them.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The hook that game events are reported to.  The game has no sound, so it
 // does nothing; the callers still pass what happened where, so a sound or
 // effects layer could be hung here.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The player ships: SetEntryValues and UpdatePlayerOne/Two, one set of rules
 // with the points where the two ships differ.
 #include "world/player.h"

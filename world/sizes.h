@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The sizes the world works with, as plain numbers: the screen, the ships by
 // banking frame, the enemies by image and the shots' heights by image.  They
 // are measured from the loaded images once, after loading, and handed to the

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The game world: both ships, the bullet pool, the enemy pool and the few
 // scalars that tie a frame together.  Everything is a fixed table sized for
 // the whole run; index 0 of the pools is present but never filled.

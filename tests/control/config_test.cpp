@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // config.cfg as players write it, and as they get it wrong.
 #include "control/startup.h"
 #include "control_support.h"

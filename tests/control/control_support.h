@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Helpers for the control tests: a clock the test drives, a trace recorder,
 // and a scratch directory to run start-up in.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The frame loop's pacing, its order of work and its two ways of changing
 // the game from the keyboard: player 2 joining and Escape.
 #include "control/frame_loop.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The golden replay: one fixed game, played through the real frame loop, must
 // come out exactly as it did when the constants below were recorded - the
 // same world at fixed frames, the same trace from start-up to the last frame,

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The title menu, pass by pass, with the keys held as a player would hold them.
 #include "control/menu.h"
 #include "control_support.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Start-up as the game runs it: the trace, the settings, the images and the
 // ships' entry values; and the two ways it refuses to go on.
 #include "control/startup.h"

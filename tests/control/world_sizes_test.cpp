@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The sizes start-up hands to the world: each image's size in the slot of the
 // same index, the screen's, and 0 x 0 for an empty slot.
 #include "control/startup.h"

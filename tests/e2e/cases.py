@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Nova Wing authors
+# SPDX-License-Identifier: GPL-2.0-or-later
+
 """Nova Wing played as a person would: the game started from a shell in a
 real terminal, its window on a real X server, keys pressed on a keyboard,
 and what the window and the terminal show checked at known places.

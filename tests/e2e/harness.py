@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Nova Wing authors
+# SPDX-License-Identifier: GPL-2.0-or-later
+
 """The machinery of the end-to-end tests: a private X server (Xvfb), a real
 terminal for the game's console (a tmux pane of fixed size running an
 interactive shell), the game started in that terminal as a person would

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 The Nova Wing authors
+# SPDX-License-Identifier: GPL-2.0-or-later
+
 """Pictures for the end-to-end tests: screenshots read from XWD files, the
 game's own BMP images read from data/, PNG files written for people to look
 at, and the comparisons the tests make between them.

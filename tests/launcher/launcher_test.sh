@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 The Nova Wing authors
+# SPDX-License-Identifier: GPL-2.0-or-later
 # The launcher, installed from BUILD_DIR into a scratch prefix, with the game
 # replaced by a stand-in that reports what it found: its working directory,
 # the config.cfg it reads there and the images beside it.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // A whole run of the game without a display, for memory checkers: the
 // console on this process's output, start-up from the game directory, the
 // title menu driven by scripted keys (two players, a look at the help screen,

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The long soak: a million frames (or NOVAWING_SOAK_FRAMES, or the first
 // argument) of the real game in one continuous run, both players on seeded
 // random keys, every rule checked after every frame.  It also counts the

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The soak harness: the real game (start-up, the frame loop's passes, every
 // world and drawing routine) on SDL's dummy driver, a clock that only moves
 // when the game sleeps, and two players on seeded random keys.  After every

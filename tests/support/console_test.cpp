@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The console: print operations, the print region on a real pseudo-terminal,
 // the plain fallback and restoring the terminal.
 #include "support/console.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Numbered file input: opening, reading items and lines, end of file and closing.
 #include "support/file_input.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The text operations and ParseNumber.
 #include "support/random.h"
 #include "support/rounding.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The generated artwork in data/: every file there, the right size, keyed
 // cleanly, and laid out where the game puts things.
 #include <SDL.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // BlitAt draws the game's colour-keyed 24-bit images with its own loop rather
 // than SDL's slow generic one, and promises classic SDL 1.2.15's arithmetic,
 // every bit of every pixel.  These tests hold it to that arithmetic, written

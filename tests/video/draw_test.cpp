@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // BlitAt, PageFlip and DrawNumber on a real dummy-driver screen, read back
 // pixel by pixel.
 #include "support/console.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // LoadGraphics against the generated artwork in data/: every slot, its key
 // and opacity, the trace, and what happens when a file is missing or broken.
 #include "support/console.h"

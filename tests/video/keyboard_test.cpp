@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // KeyDown: SDL's queue drained into the key table, mouse motion and buttons.
 #include "test_support.h"
 #include "video/keyboard.h"

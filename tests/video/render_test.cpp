@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // DrawEverything: what each part of a frame puts on the screen, and where.
 #include "support/console.h"
 #include "support/random.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The bullet pool: FireBullet's styles and slots, and MoveBullets.
 #include "world/bullets.h"
 

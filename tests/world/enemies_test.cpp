@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The enemy generator: when it spawns, what it spawns, and where.
 #include "support/random.h"
 #include "world/enemies.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Enemy behaviour: volleys, the type-3 weave, moving off the bottom, and the
 // players' shots hitting, destroying and scoring.
 #include "world/enemies.h"

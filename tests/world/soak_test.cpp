@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // A short soak: twenty thousand frames of the real game with both players on
 // random keys, every rule of the world checked after every frame; and the
 // same seeds giving the same game twice.  The long soak (a million frames) is

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The sizes the world tests fly with, as plain numbers: a 640 x 480 screen,
 // ships 40 x 50 in every banking frame, enemies 30 x 20, 41 x 30 and 24 x 24
 // (types 1..3, repeated for 4..6), every shot 20 high.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Writing an image as an uncompressed 24-bit BMP file.
 #include "bmp.h"
 

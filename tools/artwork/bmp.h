@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Writes pictures as Windows BMP files: 24 bits per pixel, uncompressed,
 // bottom-up, the layout SDL_LoadBMP reads.
 #pragma once

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Nova Wing authors
+# SPDX-License-Identifier: GPL-2.0-or-later
 # Runs the artwork generator twice into fresh directories and fails unless
 # both runs wrote every expected file, byte for byte the same.
 foreach(run a b)

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Everything that glows rather than being lit: engine flames, shots, sparks,
 // explosions; and the background stars and distant bodies.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The game's own lettering: a 5 by 7 pixel font, drawn either as square
 // pixels (small print) or as round strokes joining the pixels (big titles and
 // score digits), so that both styles share one set of letter shapes.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The game's icon: the player's ship flying up out of a round patch of
 // night sky.  One drawing serves every size, from the 16-pixel menu icon to
 // the 256-pixel one, and the keyed picture the game gives its own window.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // novawing-icons DIRECTORY: draws the desktop icons of the game as PNG files,
 // DIRECTORY/SIZExSIZE/apps/novawing.png for every size of the hicolor theme
 // the game ships.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The artwork's image: pixels, blending, filling, pasting and colour keys.
 #include "image.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The pictures the generator draws: plain 24-bit pixel grids, and a floating
 // point colour for the arithmetic of shading and blending.
 #pragma once

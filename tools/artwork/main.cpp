@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // novawing-artwork DIRECTORY: draws every image of the game and writes them
 // there as BMP files.
 #include "artwork.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Repeatable noise for texture: the same numbers on every build, from an
 // integer hash rather than a seeded generator.
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The colours of the game.  The players fly silver and blue with red trim
 // and blue-white engines; every enemy wears dark gunmetal with a colour of its
 // own and glowing red sensors, and burns orange.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The lit sprite renderer.  A sprite is a stack of layers, each a shape with
 // a rounded relief and a material; the renderer works out a height field from
 // the layers, lights it from the upper left, can roll it about its long axis

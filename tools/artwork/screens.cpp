@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The full-screen images and the small ones drawn with lettering: title, help,
 // game over, the notices, the score digits and the life token.
 #include "screens.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Signed distances to simple shapes, in pixels: negative inside, positive
 // outside.  Sprites are built from these, so one description can be drawn at
 // any size and seen from any roll angle.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // The ships: the players' fighter (nose up) and the three enemy types (nose
 // down), described as lit layers so that each can be drawn at any size.
 #pragma once

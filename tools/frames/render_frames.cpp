@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
 // Renders frames of scripted play without a window and saves some of them as
 // BMP files, so that people can look at what the game draws.  It runs the
 // real start-up (config.cfg, the images in data/, the entry values) and the
