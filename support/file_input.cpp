@@ -5,6 +5,9 @@
 // AtEndOfFile and CloseFile.
 #include "support/file_input.h"
 
+#include "support/regular_file.h"
+
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 
@@ -112,8 +115,13 @@ std::int32_t OpenFile(FileTable& files, const std::string& name, std::int32_t mo
 
     const char* how = OpenString(mode);
     if (!how) return 2; // no such mode: nothing can be opened with it
-    std::FILE* stream = std::fopen(path.c_str(), how);
-    if (!stream && (mode == kModeRandom || mode == kModeRecords))
+    // A file that is read is opened only when it is a regular file: a FIFO
+    // or a device in its place would block the open or the reads, and a
+    // directory has nothing to read.  Such a name counts as not there, and
+    // is never replaced with a new file.
+    const bool reads = mode == kModeRandom || mode == kModeRecords || mode == kModeInput;
+    std::FILE* stream = reads ? OpenRegularFile(path.c_str(), how) : std::fopen(path.c_str(), how);
+    if (!stream && errno == ENOENT && (mode == kModeRandom || mode == kModeRecords))
         stream = std::fopen(path.c_str(), "w+b");
     if (!stream) return 2;
 

@@ -6,8 +6,11 @@
 #include "video/images.h"
 
 #include "support/console.h"
+#include "support/regular_file.h"
 #include "support/text.h"
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -38,10 +41,26 @@ bool LoadSlot(SDL_Surface*& slot, const char* path, LoadFailure& failure) {
     return false;
 }
 
+// Opens an image only when it is a regular file: SDL would wait for ever
+// on a FIFO with no writer, or read a device without end.
+SDL_RWops* OpenImageFile(const char* path) {
+    std::FILE* file = OpenRegularFile(path, "rb");
+    if (file == nullptr) {
+        if (errno == EINVAL)
+            SDL_SetError("%s: not a regular file", path);
+        else
+            SDL_SetError("%s: %s", path, std::strerror(errno));
+        return nullptr;
+    }
+    SDL_RWops* stream = SDL_RWFromFP(file, 1); // closes the file with the stream
+    if (stream == nullptr) std::fclose(file);
+    return stream;
+}
+
 } // namespace
 
 SDL_Surface* LoadBMP(const char* path) {
-    SDL_RWops* stream = SDL_RWFromFile(path, "rb");
+    SDL_RWops* stream = OpenImageFile(path);
     if (stream == nullptr) return nullptr;
     SDL_Surface* image = SDL_LoadBMP_RW(stream, 1); // closes the stream whatever happens
     // Classic SDL 1.2 takes a damaged header's bit count modulo 256, so a

@@ -8,6 +8,7 @@
 #include <SDL.h>
 
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -79,6 +80,30 @@ TEST(VideoConfig, MissingFileLeavesEverythingZero) {
     ExpectSettings(ReadVideoConfig(files), 0, 0, 0, 0);
     // The number it would have used is free again.
     EXPECT_EQ(FreeFileNumber(files), 1);
+}
+
+// A config.cfg that is a FIFO, a directory or a device means no settings,
+// and start-up goes on at once instead of waiting on it.
+TEST(VideoConfig, ANameThatIsNoRegularFileMeansNoSettings) {
+    {
+        ScratchDir dir;
+        ASSERT_EQ(mkfifo("config.cfg", 0600), 0);
+        FileTable files;
+        ExpectSettings(ReadVideoConfig(files), 0, 0, 0, 0);
+        EXPECT_EQ(FreeFileNumber(files), 1);
+    }
+    {
+        ScratchDir dir;
+        ASSERT_EQ(mkdir("config.cfg", 0700), 0);
+        FileTable files;
+        ExpectSettings(ReadVideoConfig(files), 0, 0, 0, 0);
+    }
+    {
+        ScratchDir dir;
+        ASSERT_EQ(symlink("/dev/zero", "config.cfg"), 0);
+        FileTable files;
+        ExpectSettings(ReadVideoConfig(files), 0, 0, 0, 0);
+    }
 }
 
 TEST(VideoConfig, HostileBytesAreHarmless) {

@@ -8,7 +8,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -140,6 +142,40 @@ TEST(FileInputTable, ModesRecordLengthsAndLengthAtOpen) {
     EXPECT_EQ(item, "");
     CloseAllFiles(files);
     std::remove(created.c_str());
+}
+
+// A FIFO with no writer would block an ordinary open for ever (the test
+// would then end at its time limit); a device or a directory has no end or
+// no text.  Every mode that reads refuses them all, as if the name were not
+// there, and creates nothing in their place.
+TEST(FileInputTable, ReadingModesRefuseWhatIsNotARegularFile) {
+    TempFile file("");
+    const std::string fifo = file.dir + "/fifo.cfg";
+    const std::string dir = file.dir + "/dir.cfg";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(mkdir(dir.c_str(), 0700), 0);
+    FileTable files;
+    for (std::int32_t mode : {kModeInput, kModeRandom, kModeRecords}) {
+        for (const std::string& path : {fifo, dir, "/dev/zero"s})
+            EXPECT_EQ(OpenFile(files, path, mode, 1), 2) << path << " mode " << mode;
+        EXPECT_EQ(FreeFileNumber(files), 1);
+    }
+
+    // With a writer waiting and text in the pipe, it is still refused
+    // rather than read.
+    const int writer = open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(write(writer, "xres\n640\n", 9), 9);
+    EXPECT_EQ(OpenFile(files, fifo, kModeInput, 1), 2);
+    close(writer);
+
+    struct stat info {};
+    ASSERT_EQ(stat(fifo.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    ASSERT_EQ(stat(dir.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+    std::remove(fifo.c_str());
+    rmdir(dir.c_str());
 }
 
 TEST(FileInputItems, LinesBecomeItemsWithEndOfFileBeforeEachRead) {

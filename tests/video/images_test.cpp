@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -348,6 +349,31 @@ TEST_F(LoadGraphicsTest, StopsAtAMissingFileAndNamesIt) {
     EXPECT_NE(images.EnemyImage[2], nullptr);
     EXPECT_EQ(images.EnemyImage[3], nullptr);
     EXPECT_EQ(images.StarImage[1], nullptr);
+}
+
+// A FIFO (which would block SDL's open for ever) or a device where an
+// image should be stops loading at once, naming the file.
+TEST_F(LoadGraphicsTest, RefusesAFifoOrADeviceInPlaceOfAnImage) {
+    ScratchDataDir scratch;
+    fs::remove(scratch.File("title.bmp"));
+    ASSERT_EQ(mkfifo(scratch.File("title.bmp").c_str(), 0600), 0);
+    EXPECT_FALSE(Load());
+    EXPECT_EQ(failure.file, "data/title.bmp");
+    EXPECT_NE(failure.reason.find("data/title.bmp: not a regular file"), std::string::npos)
+        << failure.reason;
+    EXPECT_EQ(images.TitleImage, nullptr);
+
+    FreeAll(images);
+    fs::remove(scratch.File("join.bmp"));
+    fs::create_symlink("/dev/zero", scratch.File("join.bmp"));
+    EXPECT_FALSE(Load());
+    EXPECT_EQ(failure.file, "data/title.bmp"); // the FIFO still comes first
+    fs::remove(scratch.File("title.bmp"));
+    fs::copy_file(scratch.File("gameover.bmp"), scratch.File("title.bmp"));
+    FreeAll(images);
+    EXPECT_FALSE(Load());
+    EXPECT_EQ(failure.file, "data/join.bmp");
+    EXPECT_NE(failure.reason.find("not a regular file"), std::string::npos) << failure.reason;
 }
 
 TEST_F(LoadGraphicsTest, StopsAtATruncatedOrForeignFile) {
