@@ -4,14 +4,17 @@
 // Start-up: everything that happens once before the title menu.
 #include "control/startup.h"
 
+#include "support/regular_file.h"
 #include "support/rounding.h"
 #include "support/text.h"
+#include "video/desktop.h"
 #include "world/player.h"
 
 #include <SDL.h>
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <unistd.h>
 
@@ -49,6 +52,19 @@ std::array<Size, N> SizesOf(const std::array<SDL_Surface*, N>& images) {
     for (std::size_t i = 0; i < N; ++i)
         sizes[i] = {ImageWidth(images[i]), ImageHeight(images[i])};
     return sizes;
+}
+
+// With no graphical display, classic SDL falls back on a driver that draws
+// in the terminal and takes its keys, so the player could not even leave;
+// sdl12-compat falls back on one that shows nothing.
+void RefuseDriverWithoutDisplay(Console& console) {
+    char driver[32] = "";
+    if (SDL_VideoDriverName(driver, sizeof driver) == nullptr) return;
+    if (!ChoseDriverWithoutDisplay(driver, std::getenv("SDL_VIDEODRIVER"))) return;
+    SDL_Quit(); // gives the terminal back before the message
+    ExitWithError(console, NoGraphicalDisplayMessage(std::getenv("DISPLAY"),
+                                                     "SDL fell back on its " + std::string(driver) +
+                                                         " driver"));
 }
 
 } // namespace
@@ -102,7 +118,9 @@ void StartUp(Game& game) {
     game.video = ReadVideoConfig(game.files);
 
     PrintLine(console, "initilizing sdl");
+    ChoosePresentation((static_cast<std::uint32_t>(game.video.flags) & SDL_FULLSCREEN) != 0);
     SDL_Init(SDL_INIT_VIDEO);
+    RefuseDriverWithoutDisplay(console);
     SetWindowTitleAndIcon();
 
     PrintLine(console, "Creating Screen Surface");
@@ -111,13 +129,20 @@ void StartUp(Game& game) {
         SDL_SetVideoMode(v.width, v.height, v.bitsPerPixel, static_cast<std::uint32_t>(v.flags));
     if (!game.images.screen) {
         std::string reason = SDL_GetError();
+        // No video driver at all would start, and the player named none:
+        // there is no display to set a mode on, which is what to hear.
+        const char* named = std::getenv("SDL_VIDEODRIVER");
+        const bool noDisplay = SDL_WasInit(SDL_INIT_VIDEO) == 0 && (named == nullptr || !*named);
         SDL_Quit();
+        if (noDisplay)
+            ExitWithError(console, NoGraphicalDisplayMessage(std::getenv("DISPLAY"), reason));
         char mode[96];
         std::snprintf(mode, sizeof mode, "%dx%d at %d bits per pixel, flags 0x%08X", v.width,
                       v.height, v.bitsPerPixel, static_cast<unsigned>(v.flags));
         // Without a readable config.cfg the mode was SDL's own choice.
-        const char* source =
-            access("config.cfg", R_OK) == 0 ? " (from config.cfg)" : " (no config.cfg)";
+        const char* source = IsRegularFile("config.cfg") && access("config.cfg", R_OK) == 0
+                                 ? " (from config.cfg)"
+                                 : " (no config.cfg)";
         ExitWithError(console, std::string("novawing: cannot set the video mode ") + mode + source +
                                    ": " + reason);
     }

@@ -6,7 +6,7 @@
 must point at the same layer or one below.  From the bottom:
 
   0 support    support/
-  1 platform   video/images, video/draw, video/keyboard (SDL lives here)
+  1 platform   video/images, video/draw, video/keyboard, video/desktop (SDL lives here)
   2 world      world/      - no SDL header, and from video/ only the keyboard
   3 render     video/render, video/starfield
   4 control    control/
@@ -27,6 +27,7 @@ VIDEO = {
     "images": "platform",
     "draw": "platform",
     "keyboard": "platform",
+    "desktop": "platform",
     "render": "render",
     "starfield": "render",
 }

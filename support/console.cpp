@@ -345,6 +345,10 @@ void RestoreTerminal(Console& console) {
         sigaction(SIGWINCH, &console.previousResize, nullptr);
         console.resizeCaught = false;
     }
+    // Another curses screen may have become the current one since (libcaca
+    // draws through curses too, when SDL tried its text-mode driver), and
+    // endwin ends only the current screen: ours holds the shell's modes.
+    set_term(static_cast<SCREEN*>(console.screen));
     endwin();
     SendEscape(console.ttyFd, "\033(B");
     delscreen(static_cast<SCREEN*>(console.screen));
