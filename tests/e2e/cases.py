@@ -861,6 +861,78 @@ def case_missing_image(args):
         check("starting menu" not in shown, "the game went on to the menu")
 
 
+def free_display_number():
+    """A display number where no X server runs: far above the numbers Xvfb
+    -displayfd hands out (the lowest free ones), and with no socket."""
+    for number in range(9100, 9200):
+        if not (os.path.exists(f"/tmp/.X11-unix/X{number}")
+                or os.path.exists(f"/tmp/.X{number}-lock")):
+            return number
+    raise Failure("no free display number from 9100 to 9199")
+
+
+def case_no_display(args):
+    """With DISPLAY at a display where no server runs, or unset, and no
+    SDL_VIDEODRIVER: exit code 1 with one line naming the display and saying
+    that no graphical display is available, before any image is loaded, the
+    terminal restored each time.  On the system's SDL 1.2, and on
+    sdl12-compat beside it where that is installed."""
+    with Session(args.artifacts, cols=80, rows=30, alternate_screen=False) as session:
+        directory = prepare_game_dir(session, args.game_dir, config=open(
+            os.path.join(args.game_dir, "config.cfg")).read())
+        number = free_display_number()
+        runs = [("no-server", f"DISPLAY=:{number}", f"DISPLAY=:{number}"),
+                ("unset", "-u DISPLAY", "DISPLAY unset")]
+        compat = sdl12_compat_folder(os.path.join(args.game_dir, "novawing"))
+        if compat:
+            runs.append(("compat-no-server", f"LD_LIBRARY_PATH={compat} DISPLAY=:{number}",
+                         f"DISPLAY=:{number}"))
+        for name, settings, named in runs:
+            session.log(f"{name}: env -u SDL_VIDEODRIVER {settings} ./novawing")
+            session.terminal.type_line("clear")
+            game = Game(session, f"env -u SDL_VIDEODRIVER {settings} ./novawing", directory,
+                        name=f"novawing-{name}")
+            code = game.wait_exit(60)  # only so that a game that never ends fails
+            check(code == 1, f"{name}: exit code {code}, expected 1")
+            error = game.stderr()
+            session.log(f"standard error: {error!r}")
+            # SDL2 may add its own lines about the Wayland it did not find;
+            # the game's line is the last.
+            line = error.rstrip("\n").split("\n")[-1]
+            check(line.startswith("novawing: no graphical display is available"),
+                  f"{name}: no line saying that no graphical display is available: {error!r}")
+            check(named in line, f"{name}: the message does not name {named}: {line!r}")
+            shown = [l.rstrip() for l in session.capture_terminal(name).split("\n")]
+            terminal_restored(session, game)
+            check("Loading Bitmaps" not in shown, f"{name}: the game went on to load images")
+
+
+def case_fifo_in_place_of_a_file(args):
+    """A FIFO where config.cfg is means no settings, and the game goes on at
+    once; a FIFO where an image is stops start-up with exit code 1 and the
+    line naming the file.  Nothing ever writes to either FIFO, so a game that
+    waits on one never ends."""
+    with Session(args.artifacts, cols=80, rows=60, alternate_screen=False) as session:
+        directory = prepare_game_dir(session, args.game_dir, config=None,
+                                     without=("title.bmp",))
+        os.mkfifo(os.path.join(directory, "config.cfg"))
+        os.mkfifo(os.path.join(directory, "data", "title.bmp"))
+        game = Game(session, "./novawing", directory)
+        code = game.wait_exit(60)  # only so that a game that waits on a FIFO fails
+        check(code == 1, f"exit code {code}, expected 1")
+        error = game.stderr()
+        session.log(f"standard error: {error!r}")
+        check("cannot load image data/title.bmp" in error and "not a regular file" in error,
+              f"the message does not refuse data/title.bmp: {error!r}")
+        check(error.count("\n") == 1, f"the message should be one line: {error!r}")
+        shown = [line.rstrip() for line in session.capture_terminal("trace").split("\n")]
+        terminal_restored(session, game)
+        # config.cfg gave no settings, so the mode was SDL's own choice, and
+        # loading stopped at the first image.
+        check("Menu screen" in shown, "the game did not get as far as the title image")
+        check("Gane Over Screen" not in shown, "the game went on past the title image")
+
+
 def case_installed(args):
     """The installed game starts by name from any directory, shows its title
     screen and quits from the menu with exit code 0, writing nothing.  It is
