@@ -22,6 +22,8 @@ if [[ "${1:-}" == "--test" ]]; then
   # The full-screen end-to-end case: a window manager, and on Debian 12 sdl12-compat beside
   # its classic SDL 1.2 (Debian 13's own SDL 1.2 is sdl12-compat already).
   packages+=(openbox)
+  # The Wayland end-to-end case: headless sway with Xwayland, wtype to type, grim to look.
+  packages+=(sway wtype grim xwayland)
   if [[ $(. /etc/os-release && echo "${ID:-}${VERSION_ID:-}") == debian12 ]]; then
     packages+=(libsdl1.2-compat)
   fi

@@ -24,6 +24,7 @@ import time
 
 import harness
 import pictures
+import wayland
 from harness import Disturbed, Failure, Game, Session, check, wait_for
 
 # Where the title menu draws its cursor, the gun-shot image, for each item;
@@ -931,6 +932,72 @@ def case_fifo_in_place_of_a_file(args):
         # loading stopped at the first image.
         check("Menu screen" in shown, "the game did not get as far as the title image")
         check("Gane Over Screen" not in shown, "the game went on past the title image")
+
+
+def case_wayland(args):
+    """On a Wayland desktop (headless sway): the game's window appears through
+    Xwayland with the X11 class novawing, shows the title (as it is, or
+    scaled to the window where sway tiles it), Space typed
+    through the compositor starts play and Escape ends the game with exit
+    code 0.  On sdl12-compat the same again as a native Wayland window
+    (SDL_VIDEODRIVER=wayland) with the app_id novawing."""
+    art = Art(args.game_dir)
+    runs = [("xwayland", "env -u SDL_VIDEODRIVER ./novawing", "xwayland", "class")]
+    compat = sdl12_compat_folder(os.path.join(args.game_dir, "novawing"))
+    if compat is not None:
+        library = f"LD_LIBRARY_PATH={compat} " if compat else ""
+        if compat:
+            runs.append(("compat-xwayland", f"env -u SDL_VIDEODRIVER {library}./novawing",
+                         "xwayland", "class"))
+        runs.append(("compat-native", f"env {library}SDL_VIDEODRIVER=wayland ./novawing",
+                     "xdg_shell", "app_id"))
+    with wayland.WaylandSession(args.artifacts) as session:
+        for name, command, shell, field in runs:
+            session.log(f"{name}: {command}")
+            game = Game(session, session.x.as_user + command, args.game_dir,
+                        name=f"novawing-{name}")
+            window = session.x.window_named("novawing")
+            session.log(f"{name}: window {window}")
+            check(window["shell"] == shell, f"{name}: a {window['shell']} window, not {shell}")
+            check(window[field] == "novawing", f"{name}: its {field} is {window[field]!r}")
+            # sway floats a window of fixed size, as the X11 one is; a native
+            # one it tiles, and sdl12-compat scales the picture into the tile.
+            def title(s):
+                return menu_cursor(s, art) == "Start" or fills_height(s, art.title)
+
+            wayland.wait_picture(session, window, "the title", title, f"{name}-title")
+            if shell == "xdg_shell":
+                # Each wtype brings a virtual keyboard with a keymap of its
+                # own, and SDL2 2.26 (Debian 12) crashes in its key handler
+                # when a native window's keymap changes under it: one wtype
+                # types the whole game, with holds far longer than a pass.
+                typing = subprocess.Popen(
+                    ["wtype", "-s", "300", "-P", "space", "-s", "1500", "-p", "space",
+                     "-s", "2500", "-P", "Escape", "-s", "1500", "-p", "Escape"],
+                    env=session.x.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                try:
+                    wayland.wait_picture(session, window, "play", lambda s: not title(s),
+                                         f"{name}-playing")
+                finally:
+                    typing.wait(30)
+            else:
+                wayland.hold_until(session, window, "space", "play", lambda s: not title(s))
+                time.sleep(1.0)
+                session.save_picture(session.x.screenshot(window["box"], os.path.join(
+                    session.work, "shot.ppm")), f"{name}-playing")
+
+                # Each wtype brings a new virtual keyboard, and a client may
+                # miss keys while it takes in the new keymap: press until the
+                # game goes.
+                def pressed_escape():
+                    if game.exit_code() is None:
+                        session.x.hold("Escape", 300)
+                    return game.exit_code() is not None
+
+                wait_for("Escape typed through sway to end the game", pressed_escape, 20, 0.2)
+            code = game.wait_exit(5)
+            check(code == 0, f"{name}: Escape should end the game with exit code 0, not {code}")
+            terminal_restored(session, game)
 
 
 def case_installed(args):

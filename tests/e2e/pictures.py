@@ -1,9 +1,10 @@
 # SPDX-FileCopyrightText: 2026 The Nova Wing authors
 # SPDX-License-Identifier: GPL-2.0-or-later
 
-"""Pictures for the end-to-end tests: screenshots read from XWD files, the
-game's own BMP images read from data/, PNG files written for people to look
-at, and the comparisons the tests make between them.
+"""Pictures for the end-to-end tests: screenshots read from XWD files (and
+from grim's PPM files under Wayland), the game's own BMP images read from
+data/, PNG files written for people to look at, and the comparisons the
+tests make between them.
 
 Every picture is held the same way: width, height and a bytes object of
 r, g, b triples, row after row from the top, so that a row of a screenshot
@@ -115,6 +116,30 @@ def read_bmp(path):
         out[o + 1 : o + width * 3 : 3] = line[1::step]
         out[o + 2 : o + width * 3 : 3] = line[0::step]
     return Picture(width, height, out)
+
+
+def read_ppm(path):
+    """Reads a binary PPM (P6, 8 bits a channel), as grim writes them."""
+    with open(path, "rb") as f:
+        data = f.read()
+    fields = []
+    at = 0
+    while len(fields) < 4:
+        while data[at : at + 1].isspace():
+            at += 1
+        if data[at : at + 1] == b"#":
+            at = data.index(b"\n", at)
+            continue
+        end = at
+        while not data[end : end + 1].isspace():
+            end += 1
+        fields.append(data[at:end])
+        at = end
+    if fields[0] != b"P6" or fields[3] != b"255":
+        raise ValueError(f"{path}: not an 8-bit binary PPM file")
+    width, height = int(fields[1]), int(fields[2])
+    at += 1  # the one white-space byte before the pixels
+    return Picture(width, height, data[at : at + width * height * 3])
 
 
 def write_png(picture, path):
