@@ -200,7 +200,8 @@ def wait_picture(session, window, what, probe, label=None, timeout=10):
     try:
         shot = wait_for(what, look, timeout, 0.1)
     except Failure:
-        session.save_picture(session.x.screenshot(window["box"], path), "not-" + what.replace(" ", "-"))
+        shot = session.x.screenshot(window["box"], path)
+        session.save_picture(shot, "not-" + what.replace(" ", "-"))
         raise
     if label:
         session.save_picture(shot, label)
