@@ -7,6 +7,7 @@
 #include "control/menu.h"
 
 #include "video/draw.h"
+#include "video/keyboard.h"
 #include "world/events.h"
 
 #include <SDL.h>
@@ -31,9 +32,9 @@ void WaitUntilReleased(Game& game, Held held) {
         game.clock->Delay(kHelpPoll);
 }
 
-// The key table keeps mouse button n at 320 + n, on top of the last few
-// key codes, so the keyboard's codes end below the left button's.
-constexpr int kKeyboardCodes = 320 + SDL_BUTTON_LEFT;
+// The key table keeps the mouse buttons on top of the last few key codes, so
+// the keyboard's codes end below the left button's.
+constexpr int kKeyboardCodes = kMouseButtonLeft;
 
 // Any key on the keyboard (not the mouse) that is down now but was up at the
 // previous look counts as a fresh press; returns its code.
@@ -59,7 +60,7 @@ void ShowHelp(Game& game) {
     BlitAt(screen, 0, 0, game.images.HelpScreenImage);
     PageFlip(screen);
     WaitUntilReleased(game, [&] {
-        return KeyDown(game.keyboard, SDLK_SPACE) || KeyDown(game.keyboard, SDLK_LEFT);
+        return KeyDown(game.keyboard, kKeySpace) || KeyDown(game.keyboard, kKeyLeft);
     });
     int key = WaitForFreshKey(game);
     WaitUntilReleased(game, [&] { return KeyDown(game.keyboard, key) != 0; });
@@ -89,18 +90,18 @@ MenuResult MenuPass(Game& game) {
     BlitAt(screen, 0, 0, game.images.TitleImage);
     game.clock->Delay(kPassDelay);
 
-    if (KeyDown(game.keyboard, SDLK_UP)) {
+    if (KeyDown(game.keyboard, kKeyUp)) {
         menu.MenuSelection -= 1;
         MenuEvent(game, 1);
     }
-    if (KeyDown(game.keyboard, SDLK_DOWN)) {
+    if (KeyDown(game.keyboard, kKeyDown)) {
         menu.MenuSelection += 1;
         MenuEvent(game, 1);
     }
 
     // Both activation keys are read in every pass.
-    bool space = KeyDown(game.keyboard, SDLK_SPACE) != 0;
-    bool left = KeyDown(game.keyboard, SDLK_LEFT) != 0;
+    bool space = KeyDown(game.keyboard, kKeySpace) != 0;
+    bool left = KeyDown(game.keyboard, kKeyLeft) != 0;
     if (space || left) {
         switch (menu.MenuSelection) {
         case 1:

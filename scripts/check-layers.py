@@ -3,14 +3,13 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 
 """Keeps the layering of the game's code: every #include of a project file
-must point at the same layer or one below.  From the bottom:
+must point at the same folder or one below.  From the bottom:
 
-  0 support    support/
-  1 platform   video/images, video/draw, video/keyboard, video/desktop (SDL lives here)
-  2 world      world/      - no SDL header, and from video/ only the keyboard
-  3 render     video/render, video/starfield
-  4 control    control/
-  5 programs   tools/, bench/, fuzz/, tests/ (may include anything)
+  0 support    support/    - no SDL header
+  1 world      world/      - no SDL header; keys through its own seam
+  2 video      video/      (SDL lives here)
+  3 control    control/
+  4 programs   tools/, bench/, fuzz/, tests/ (may include anything)
 
 Usage: check-layers.py SOURCE_DIR.  Prints each include that breaks the
 order and exits 1 if there is any.
@@ -20,21 +19,7 @@ import pathlib
 import re
 import sys
 
-LAYERS = ["support", "platform", "world", "render", "control", "programs"]
-
-# Files of video/ by layer; a new file there must be placed in one of them.
-VIDEO = {
-    "images": "platform",
-    "draw": "platform",
-    "keyboard": "platform",
-    "desktop": "platform",
-    "render": "render",
-    "starfield": "render",
-}
-
-# The only header the world may take from video/: the keyboard query, which
-# drains SDL's event queue on every call.
-WORLD_MAY_INCLUDE = {"video/keyboard.h"}
+LAYERS = ["support", "world", "video", "control", "programs"]
 
 PROGRAM_FOLDERS = {"tools", "bench", "fuzz", "tests"}
 
@@ -48,10 +33,8 @@ def layer_of(path):
     if not parts:
         return None
     folder = parts[0]
-    if folder in ("support", "world", "control"):
+    if folder in LAYERS:
         return folder
-    if folder == "video" and len(parts) == 2:
-        return VIDEO.get(pathlib.PurePosixPath(parts[1]).stem, "unknown")
     if folder in PROGRAM_FOLDERS:
         return "programs"
     return None
@@ -60,11 +43,7 @@ def layer_of(path):
 def problems_in(root, path):
     rel = path.relative_to(root).as_posix()
     own = layer_of(rel)
-    if own is None:
-        return []
-    if own == "unknown":
-        return [f"{rel}: a file of video/ that no layer holds; place it in check-layers.py"]
-    if own == "programs":
+    if own is None or own == "programs":
         return []
     found = []
     for number, line in enumerate(path.read_text(errors="replace").splitlines(), 1):
@@ -83,10 +62,8 @@ def problems_in(root, path):
         theirs = layer_of(target)
         if theirs is None:
             continue
-        if theirs == "unknown" or LAYERS.index(theirs) > LAYERS.index(own):
+        if LAYERS.index(theirs) > LAYERS.index(own):
             found.append(f"{where}  ({own} may not include {theirs})")
-        elif own == "world" and theirs == "platform" and target not in WORLD_MAY_INCLUDE:
-            found.append(f"{where}  (the world takes only the keyboard from video/)")
     return found
 
 
@@ -96,7 +73,7 @@ def main():
         return 2
     root = pathlib.Path(sys.argv[1]).resolve()
     found = []
-    for folder in ("support", "video", "world", "control"):
+    for folder in LAYERS[:-1]:
         for path in sorted((root / folder).glob("*")):
             if path.suffix in (".h", ".cpp"):
                 found += problems_in(root, path)

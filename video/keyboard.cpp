@@ -6,6 +6,8 @@
 
 #include <SDL.h>
 
+static_assert(kKeyBackspace == SDLK_BACKSPACE);
+static_assert(kKeyReturn == SDLK_RETURN);
 static_assert(kKeyEscape == SDLK_ESCAPE);
 static_assert(kKeySpace == SDLK_SPACE);
 static_assert(kKey2 == SDLK_2);
@@ -20,6 +22,8 @@ static_assert(kKeyDown == SDLK_DOWN);
 static_assert(kKeyRight == SDLK_RIGHT);
 static_assert(kKeyLeft == SDLK_LEFT);
 static_assert(kKeyRightAlt == SDLK_RALT);
+static_assert(kMouseButtonLeft == kMouseButtonBase + SDL_BUTTON_LEFT);
+static_assert(kMouseMoveLeft > kMouseButtonBase + SDL_BUTTON_WHEELDOWN);
 
 namespace {
 
@@ -42,16 +46,16 @@ std::int32_t KeyDown(Keyboard& keyboard, std::int32_t code) {
             Set(keyboard, event.key.keysym.sym, 0);
             break;
         case SDL_MOUSEMOTION:
-            Set(keyboard, 326, event.motion.xrel < 0 ? -1 : 0);
-            Set(keyboard, 327, event.motion.xrel > 0 ? -1 : 0);
-            Set(keyboard, 328, event.motion.yrel < 0 ? -1 : 0);
-            Set(keyboard, 329, event.motion.yrel > 0 ? -1 : 0);
+            Set(keyboard, kMouseMoveLeft, event.motion.xrel < 0 ? -1 : 0);
+            Set(keyboard, kMouseMoveRight, event.motion.xrel > 0 ? -1 : 0);
+            Set(keyboard, kMouseMoveUp, event.motion.yrel < 0 ? -1 : 0);
+            Set(keyboard, kMouseMoveDown, event.motion.yrel > 0 ? -1 : 0);
             break;
         case SDL_MOUSEBUTTONDOWN:
-            Set(keyboard, 320 + event.button.button, -1);
+            Set(keyboard, kMouseButtonBase + event.button.button, -1);
             break;
         case SDL_MOUSEBUTTONUP:
-            Set(keyboard, 320 + event.button.button, 0);
+            Set(keyboard, kMouseButtonBase + event.button.button, 0);
             break;
         default:
             break; // SDL_QUIT included: closing the window does not end the game

@@ -6,9 +6,9 @@
 #include "world/player.h"
 
 #include "support/rounding.h"
-#include "video/keyboard.h"
 #include "world/bullets.h"
 #include "world/events.h"
+#include "world/keys.h"
 
 #include <array>
 #include <cstdint>
@@ -142,7 +142,7 @@ void RaiseShotEvent(World& world, ShotEventArgs args, std::int32_t& slot) {
     }
 }
 
-void UpdatePlayer(World& world, int player, Keyboard& keyboard) {
+void UpdatePlayer(World& world, int player, KeyQuery& keys) {
     const ShipRules& rules = kRules[player];
     Player& p = world.players[player];
     PlayerControl& c = world.control[player];
@@ -178,7 +178,7 @@ void UpdatePlayer(World& world, int player, Keyboard& keyboard) {
 
     // 5. Guns, aimed from where the ship is before it steers this frame; the
     // two barrels take turns, left one first.
-    if (KeyDown(keyboard, rules.keys.gun) != 0) {
+    if (keys.Down(rules.keys.gun) != 0) {
         const std::int32_t cx = RoundToInt(p.x + ShipWidth(world, p.frame) / 2.0L);
         if (tick) {
             if (c.GunSide != 0) FireBullet(world, kShotKind, cx, p.y, kGunStyle);
@@ -189,7 +189,7 @@ void UpdatePlayer(World& world, int player, Keyboard& keyboard) {
     }
 
     // 6. Missiles, likewise from two launchers in turn, while any are left.
-    if (KeyDown(keyboard, rules.keys.missile) != 0 && p.missiles > 0) {
+    if (keys.Down(rules.keys.missile) != 0 && p.missiles > 0) {
         const std::int32_t cx = RoundToInt(p.x + ShipWidth(world, p.frame) / 2.0L);
         if (tick) {
             if (c.MissileSide != 0) FireBullet(world, kShotKind, cx + 10, p.y, kMissileStyle);
@@ -202,28 +202,28 @@ void UpdatePlayer(World& world, int player, Keyboard& keyboard) {
 
     // 7. Direction keys; a later key wins over an earlier one.  Sideways keys
     // bank the ship one frame per tick.
-    if (KeyDown(keyboard, rules.keys.up) != 0) {
+    if (keys.Down(rules.keys.up) != 0) {
         steering = true;
         p.steerY = -1;
     }
-    if (KeyDown(keyboard, rules.keys.down) != 0) {
+    if (keys.Down(rules.keys.down) != 0) {
         steering = true;
         p.steerY = 1;
     }
-    if (KeyDown(keyboard, rules.keys.left) != 0) {
+    if (keys.Down(rules.keys.left) != 0) {
         steering = true;
         p.steerX = -1;
         if (tick && p.frame >= 2) --p.frame;
     }
-    if (KeyDown(keyboard, rules.keys.right) != 0) {
+    if (keys.Down(rules.keys.right) != 0) {
         steering = true;
         p.steerX = 1;
         if (tick && p.frame <= 4) ++p.frame;
     }
 
     // 8. With neither sideways key held the ship eases back to level.
-    const bool leftHeld = KeyDown(keyboard, rules.keys.left) != 0;
-    const bool rightHeld = KeyDown(keyboard, rules.keys.right) != 0;
+    const bool leftHeld = keys.Down(rules.keys.left) != 0;
+    const bool rightHeld = keys.Down(rules.keys.right) != 0;
     if (!leftHeld && !rightHeld && tick) {
         if (p.frame > kLevelFrame) --p.frame;
         if (p.frame < kLevelFrame) ++p.frame;
@@ -288,10 +288,10 @@ void SetEntryValues(World& world, int player) {
     world.players[player].lives = 5;
 }
 
-void UpdatePlayerOne(World& world, Keyboard& keyboard) {
-    UpdatePlayer(world, 1, keyboard);
+void UpdatePlayerOne(World& world, KeyQuery& keys) {
+    UpdatePlayer(world, 1, keys);
 }
 
-void UpdatePlayerTwo(World& world, Keyboard& keyboard) {
-    UpdatePlayer(world, 2, keyboard);
+void UpdatePlayerTwo(World& world, KeyQuery& keys) {
+    UpdatePlayer(world, 2, keys);
 }

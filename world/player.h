@@ -4,13 +4,15 @@
 // The two player ships: entry, steering, guns, missiles, hits, death and respawn.
 #pragma once
 
+#include "world/keys.h"
 #include "world/world.h"
-
-struct Keyboard;
 
 // Writes a ship's entry values (start-up and join): bottom corner, moving up
 // and inwards, full health and missiles, 5 spare ships.
 void SetEntryValues(World& world, int player);
 
-void UpdatePlayerOne(World& world, Keyboard& keyboard);
-void UpdatePlayerTwo(World& world, Keyboard& keyboard);
+// One update of a ship.  It asks for its keys in a fixed order, each question
+// on its own: gun, missile, up, down, left, right, then left and right again
+// for easing back to level; none while it waits to respawn.
+void UpdatePlayerOne(World& world, KeyQuery& keys);
+void UpdatePlayerTwo(World& world, KeyQuery& keys);

@@ -10,13 +10,11 @@
 #include "world/world.h"
 #include "world_support.h"
 
+#include <algorithm>
+#include <set>
 #include <vector>
 
 namespace {
-
-// Player 1's keys and player 2's.
-constexpr int kSpace = 32, kRightAlt = 307, kUp = 273, kDown = 274, kLeft = 276, kRight = 275;
-constexpr int kF = 102, kG = 103, kW = 119, kA = 97, kD = 100;
 
 class PlayerShip : public ::testing::Test {
   protected:
@@ -132,19 +130,19 @@ TEST_F(PlayerShip, GunsAlternateBarrelsEveryFifthUpdate) {
     EXPECT_EQ(Shots()[2][0], 310);
 
     // A tap shorter than the divider fires nothing.
-    Release(kSpace);
+    Release(kKeySpace);
     One(1);
-    Hold(kSpace);
+    Hold(kKeySpace);
     One(3);
-    Release(kSpace);
+    Release(kKeySpace);
     One(1);
     EXPECT_EQ(Shots().size(), 3u);
 }
 
 TEST_F(PlayerShip, MissilesShareTheTickAndRunOut) {
     Park(1, 300, 400).missiles = 2;
-    Hold(kSpace);
-    Hold(kRightAlt);
+    Hold(kKeySpace);
+    Hold(kKeyRightAlt);
     One(5);
     EXPECT_EQ(Shots(), (std::vector<Shot>{{310, 400, 1}, {300, 400, 4}}));
     EXPECT_EQ(world.players[1].missiles, 1);
@@ -166,14 +164,14 @@ TEST_F(PlayerShip, GunsAimFromBeforeTheMoveAndRoundTiesToEven) {
     p.vx = 9;
     p.vy = -9;
     world.control[1].FireCounter = 4;
-    Hold(kSpace);
-    Hold(kRight); // banks to frame 4 on this tick, after the gun has aimed
+    Hold(kKeySpace);
+    Hold(kKeyRight); // banks to frame 4 on this tick, after the gun has aimed
     One();
     EXPECT_EQ(p.frame, 4);
     EXPECT_EQ(Shots(), (std::vector<Shot>{{110, 400, 1}})); // round(120.5) = 120
     EXPECT_EQ(MotionOf(p), (Motion{110, 391, 10, -9}));
 
-    Release(kRight);
+    Release(kKeyRight);
     Park(1, 101, 400).frame = 3;
     world.control[1].FireCounter = 4;
     One();
@@ -182,29 +180,29 @@ TEST_F(PlayerShip, GunsAimFromBeforeTheMoveAndRoundTiesToEven) {
 
 TEST_F(PlayerShip, SideKeysBankOnTicksAndReleaseLevels) {
     Player& p = Park(1, 300, 200);
-    Hold(kLeft);
+    Hold(kKeyLeft);
     One(4);
     EXPECT_EQ(p.frame, 3);
     One();
     EXPECT_EQ(p.frame, 2);
     One(10);
     EXPECT_EQ(p.frame, 1); // never past hard left
-    Release(kLeft);
+    Release(kKeyLeft);
     One(5);
     EXPECT_EQ(p.frame, 2);
     One(10);
     EXPECT_EQ(p.frame, 3);
 
-    Hold(kRight);
+    Hold(kKeyRight);
     One(15);
     EXPECT_EQ(p.frame, 5);
-    Release(kRight);
+    Release(kKeyRight);
     One(5);
     EXPECT_EQ(p.frame, 4);
 
     // Both together: one down and one up again, and no levelling meanwhile.
-    Hold(kLeft);
-    Hold(kRight);
+    Hold(kKeyLeft);
+    Hold(kKeyRight);
     for (std::int32_t from : {1, 2, 4, 5}) {
         p.frame = from;
         One(5);
@@ -216,15 +214,15 @@ TEST_F(PlayerShip, SideKeysBankOnTicksAndReleaseLevels) {
 TEST_F(PlayerShip, SteeringAcceleratesAndSuspendsDamping) {
     Player& p = Park(1, 300, 200);
     p.vx = 10;
-    Hold(kUp);
+    Hold(kKeyUp);
     One();
     EXPECT_EQ(MotionOf(p), (Motion{310, 199, 10, -1})); // up alone keeps the sideways drift
-    Hold(kDown);                                        // the later key wins
+    Hold(kKeyDown);                                     // the later key wins
     One();
     EXPECT_EQ(p.steerY, 1);
     EXPECT_EQ(p.vy, 0);
-    Release(kUp);
-    Release(kDown);
+    Release(kKeyUp);
+    Release(kKeyDown);
     One();
     EXPECT_EQ(p.steerX, 0);
     EXPECT_EQ(p.steerY, 0);
@@ -234,10 +232,10 @@ TEST_F(PlayerShip, SteeringAcceleratesAndSuspendsDamping) {
 TEST_F(PlayerShip, EdgesStopTheShipButNotItsVelocity) {
     Player& p = Park(1, 600, 200);
     p.vx = 50;
-    Hold(kRight);
+    Hold(kKeyRight);
     One(10);
     EXPECT_EQ(MotionOf(p), (Motion{600, 200, 60, 0}));
-    Release(kRight);
+    Release(kKeyRight);
     std::vector<std::int32_t> vx;
     for (int i = 0; i < 9; ++i) {
         One();
@@ -249,12 +247,12 @@ TEST_F(PlayerShip, EdgesStopTheShipButNotItsVelocity) {
     // Holding left only takes one off per frame: the ship leaves the edge
     // only once its velocity has turned.
     p.vx = 3;
-    Hold(kLeft);
+    Hold(kKeyLeft);
     One(3);
     EXPECT_EQ(p.x, 600);
     One();
     EXPECT_EQ(MotionOf(p), (Motion{599, 200, -1, 0}));
-    Release(kLeft);
+    Release(kKeyLeft);
 
     // The top and left edges, and the clamp uses the frame after banking.
     Park(1, 2, 3).vx = -9;
@@ -264,7 +262,7 @@ TEST_F(PlayerShip, EdgesStopTheShipButNotItsVelocity) {
     world.sizes.ship[4] = {60, 30};
     Park(1, 590, 200).frame = 3;
     world.control[1].FireCounter = 4;
-    Hold(kRight);
+    Hold(kKeyRight);
     One();
     EXPECT_EQ(p.frame, 4);
     EXPECT_EQ(p.x, 580);
@@ -294,7 +292,7 @@ TEST_F(PlayerShip, HitBoxIsStrictAndFollowsTheBankingFrame) {
     Park(1, 100, 200);
     Put(7, kEnemyShot, 150, 210); // only inside the banked frame's box
     world.control[1].FireCounter = 4;
-    Hold(kRight);
+    Hold(kKeyRight);
     One();
     EXPECT_EQ(p.frame, 4);
     EXPECT_EQ(p.health, 70);
@@ -349,11 +347,11 @@ TEST_F(PlayerShip, KnockBackIsRoundedPerStrike) {
     // An exact half (1 + 8.5) goes to the even side.
     Park(1, 100, 200).vy = 2;
     p.vx = 1;
-    Hold(kUp); // no damping, so vy is 1 when struck
+    Hold(kKeyUp); // no damping, so vy is 1 when struck
     Put(3, kExplosion, 110, 210, 10, 10);
     One();
     EXPECT_EQ(MotionOf(p), (Motion{101, 201, 10, 10}));
-    Release(kUp);
+    Release(kKeyUp);
 
     // Player 2: half the shot's speed, ties to even: 1.5 -> 2 and 2.5 -> 2.
     Player& two = Park(2, 300, 200);
@@ -361,7 +359,7 @@ TEST_F(PlayerShip, KnockBackIsRoundedPerStrike) {
     Two();
     EXPECT_EQ(MotionOf(two), (Motion{300, 200, -2, 2}));
     Park(2, 300, 200).vy = 2;
-    Hold(kW);
+    Hold(kKeyW);
     Put(5, kEnemyShot, 310, 210, 0, 3);
     Two();
     EXPECT_EQ(two.vy, 2);
@@ -378,8 +376,8 @@ TEST_F(PlayerShip, DestroyedShipWaitsThenComesBackFromItsCorner) {
     One(); // frame N
     ASSERT_EQ(world.control[1].Dead, 1);
 
-    Hold(kSpace);
-    Hold(kLeft);
+    Hold(kKeySpace);
+    Hold(kKeyLeft);
     p.vx = 7;
     Put(2, kEnemyShot, 310, 210);
     for (int frame = 1; frame <= 100; ++frame) {
@@ -391,8 +389,8 @@ TEST_F(PlayerShip, DestroyedShipWaitsThenComesBackFromItsCorner) {
     EXPECT_EQ(world.bullets[2].kind, kEnemyShot);
     EXPECT_TRUE(Shots().empty());
 
-    Release(kSpace);
-    Release(kLeft);
+    Release(kKeySpace);
+    Release(kKeyLeft);
     One(); // frame N + 101
     using F = std::array<std::int32_t, 11>;
     EXPECT_EQ(Fields(p), (F{80, 480 - 60, 53, -40, 0, 0, 3, 100, 100, 4, 777}));
@@ -449,16 +447,16 @@ TEST_F(PlayerShip, ShipWithoutSparesGetsOneUpdateEvery101Frames) {
 TEST_F(PlayerShip, PlayerTwoFliesOnItsOwnKeys) {
     Player& two = Park(2, 300, 200);
     Park(1, 100, 200);
-    Hold(kSpace);
-    Hold(kUp);
+    Hold(kKeySpace);
+    Hold(kKeyUp);
     Two(5);
     EXPECT_TRUE(Shots().empty());
     EXPECT_EQ(two.vy, 0);
 
-    Hold(kF);
-    Hold(kG);
-    Hold(kW);
-    Hold(kA);
+    Hold(kKeyF);
+    Hold(kKeyG);
+    Hold(kKeyW);
+    Hold(kKeyA);
     Two(5);
     EXPECT_EQ(MotionOf(two), (Motion{300 - 15, 200 - 15, -5, -5}));
     EXPECT_EQ(two.frame, 2);
@@ -470,11 +468,95 @@ TEST_F(PlayerShip, PlayerTwoFliesOnItsOwnKeys) {
             EXPECT_EQ(b.owner, 2);
         }
     }
-    Release(kW);
-    Hold(kD); // later key wins: steers right
+    Release(kKeyW);
+    Hold(kKeyD); // later key wins: steers right
     Two();
     EXPECT_EQ(two.steerX, 1);
     EXPECT_EQ(two.steerY, 0);
 }
 
 } // namespace
+
+// The keyboard drains SDL's queue at every question, so which keys a ship asks
+// about, in what order and how often, is part of how it plays.  A key source
+// that records each question and answers from a set of held keys, optionally
+// changing its answer for a key after that key's first question in an update.
+class RecordedKeys final : public KeyQuery {
+  public:
+    std::int32_t Down(std::int32_t code) override {
+        asked.push_back(code);
+        const bool again = std::count(asked.begin(), asked.end(), code) > 1;
+        if (again && code == flipsOnSecondAsk) return held.count(code) ? 0 : -1;
+        return held.count(code) ? -1 : 0;
+    }
+
+    std::set<std::int32_t> held;
+    std::int32_t flipsOnSecondAsk = -1;
+    std::vector<std::int32_t> asked;
+};
+
+TEST_F(PlayerShip, EachUpdateAsksForEveryKeyInOrderAndOnlyWhenTheShipFlies) {
+    using Codes = std::vector<std::int32_t>;
+    const Codes one = {kKeySpace, kKeyRightAlt, kKeyUp,   kKeyDown,
+                       kKeyLeft,  kKeyRight,    kKeyLeft, kKeyRight};
+    const Codes two = {kKeyF, kKeyG, kKeyW, kKeyS, kKeyA, kKeyD, kKeyA, kKeyD};
+    const auto update = [&](int n, RecordedKeys& keys) {
+        world.CurrentPlayer = n;
+        keys.asked.clear();
+        if (n == 1)
+            UpdatePlayerOne(world, keys);
+        else
+            UpdatePlayerTwo(world, keys);
+        return keys.asked;
+    };
+
+    for (int n : {1, 2}) {
+        const Codes& expected = n == 1 ? one : two;
+        Park(n, 300, 200);
+        // Nothing held, everything held, and the missile key with no missiles
+        // left: the same eight questions in every update, fire ticks included.
+        RecordedKeys idle;
+        RecordedKeys all;
+        all.held.insert(expected.begin(), expected.end());
+        for (int u = 0; u < 6; ++u) {
+            EXPECT_EQ(update(n, idle), expected) << "player " << n << " idle, update " << u;
+        }
+        world.players[n].missiles = 0;
+        for (int u = 0; u < 6; ++u) {
+            EXPECT_EQ(update(n, all), expected) << "player " << n << " all held, update " << u;
+        }
+
+        // A destroyed ship asks nothing while it waits, then all eight in the
+        // update that brings the next ship in.
+        world.control[n].Dead = 1;
+        world.control[n].RespawnDelay = 3;
+        for (int u = 0; u < 3; ++u) {
+            EXPECT_EQ(update(n, all), Codes{}) << "player " << n << " waiting, update " << u;
+        }
+        EXPECT_EQ(update(n, all), expected) << "player " << n << " respawning";
+    }
+}
+
+TEST_F(PlayerShip, LevellingActsOnItsOwnAnswersForTheSideKeys) {
+    // "Right" held when the ship steers and let go by the time it checks for
+    // levelling: it banks and levels back on the same tick.  Reusing the first
+    // answer instead of asking again would leave it banked.
+    for (int n : {1, 2}) {
+        Player& p = Park(n, 300, 200);
+        world.control[n].FireCounter = 0;
+        RecordedKeys keys;
+        const std::int32_t right = n == 1 ? kKeyRight : kKeyD;
+        keys.held = {right};
+        keys.flipsOnSecondAsk = right;
+        for (int u = 0; u < 5; ++u) {
+            keys.asked.clear();
+            world.CurrentPlayer = n;
+            if (n == 1)
+                UpdatePlayerOne(world, keys);
+            else
+                UpdatePlayerTwo(world, keys);
+        }
+        EXPECT_EQ(p.frame, 3) << "player " << n;
+        EXPECT_EQ(p.steerX, 1) << "player " << n;
+    }
+}
