@@ -109,7 +109,7 @@ run_ctest() {
 }
 
 normal_suite() {
-  if cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNOVAWING_TESTS=ON >/dev/null &&
+  if cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON >/dev/null &&
     cmake --build build-test -j"$jobs"; then
     run_ctest build-test -LE soak
   else
@@ -132,7 +132,7 @@ sanitizer_and_long_checks() {
   export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan-suppressions.txt:print_suppressions=0
-  if ! cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNOVAWING_TESTS=ON \
+  if ! cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON \
     -DNOVAWING_SANITIZE=ON >/dev/null || ! cmake --build build-asan -j"$jobs"; then
     fail "$system: the sanitizer build (build-asan/)"
     return

@@ -5,9 +5,14 @@
 # replaced by a stand-in that reports what it found: its working directory,
 # the config.cfg it reads there and the images beside it.
 #
-#   launcher_test.sh BUILD_DIR
+#   launcher_test.sh BUILD_DIR BIN_DIR EXE_DIR DATA_DIR
+# The last three are the install directories, relative to the prefix, of the
+# layout the build was configured with (plain or the Debian games layout).
 set -u
 build=$1
+bindir=$2
+exedir=$3
+datadir=$4
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
@@ -22,9 +27,9 @@ check() { # DESCRIPTION, then a command that must succeed
 
 prefix=$scratch/prefix
 cmake --install "$build" --prefix "$prefix" --component game >/dev/null || exit 1
-default="$prefix/share/novawing/config.cfg"
+default="$prefix/$datadir/config.cfg"
 cp "$default" "$scratch/default.orig"
-cat >"$prefix/lib/novawing/novawing" <<'STUB'
+cat >"$prefix/$exedir/novawing" <<'STUB'
 #!/bin/sh
 echo "dimensioning memory"
 echo "stand-in game started" >&2
@@ -33,7 +38,7 @@ cat config.cfg >"$REPORT/config"
 [ -r data/forward.bmp ] && touch "$REPORT/data"
 exit 0
 STUB
-chmod +x "$prefix/lib/novawing/novawing"
+chmod +x "$prefix/$exedir/novawing"
 
 # Runs the launcher as a player whose home is $scratch/NAME; the rest of the
 # arguments are environment settings.  Standard output and error land in
@@ -44,7 +49,7 @@ play() {
     home=$scratch/$name
     mkdir -p "$home" "$home.report"
     env -i PATH="$PATH" HOME="$home" REPORT="$home.report" "$@" \
-        "$prefix/bin/novawing" >"$home.out" 2>"$home.err" </dev/null
+        "$prefix/$bindir/novawing" >"$home.out" 2>"$home.err" </dev/null
 }
 lines() { wc -l <"$1" | tr -d ' '; }
 same() { cmp -s "$1" "$2"; }
@@ -81,7 +86,7 @@ check "a relative XDG_CONFIG_HOME is ignored" [ ! -e "$home/relative" ]
 if command -v script >/dev/null; then
     home=$scratch/plain
     env -i PATH="$PATH" HOME="$home" REPORT="$home.report" \
-        script -qec "$prefix/bin/novawing" /dev/null </dev/null >"$home.tty" 2>&1
+        script -qec "$prefix/$bindir/novawing" /dev/null </dev/null >"$home.tty" 2>&1
     check "the trace shows on a terminal" grep -q "dimensioning memory" "$home.tty"
 fi
 
@@ -117,7 +122,7 @@ play datadir
 refused datadir "$scratch/datadir/.cache/novawing/data"
 
 mkdir -p "$scratch/nohome" "$scratch/nohome.report"
-env -i PATH="$PATH" REPORT="$scratch/nohome.report" "$prefix/bin/novawing" \
+env -i PATH="$PATH" REPORT="$scratch/nohome.report" "$prefix/$bindir/novawing" \
     >"$scratch/nohome.out" 2>"$scratch/nohome.err" </dev/null
 refused nohome HOME
 
