@@ -24,11 +24,11 @@ option(NOVAWING_GAMES_LAYOUT
   "Install as Debian lays out games: /usr/games, /usr/lib/games/novawing, /usr/share/games/novawing" OFF)
 if(NOVAWING_GAMES_LAYOUT)
   set(NOVAWING_INSTALL_BINDIR games)
-  set(NOVAWING_INSTALL_EXEDIR ${CMAKE_INSTALL_LIBDIR}/games/novawing)
+  set(NOVAWING_INSTALL_EXEDIR lib/games/novawing)
   set(NOVAWING_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/games/novawing)
 else()
   set(NOVAWING_INSTALL_BINDIR ${CMAKE_INSTALL_BINDIR})
-  set(NOVAWING_INSTALL_EXEDIR ${CMAKE_INSTALL_LIBDIR}/novawing)
+  set(NOVAWING_INSTALL_EXEDIR lib/novawing)
   set(NOVAWING_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/novawing)
 endif()
 
