@@ -164,6 +164,8 @@ purge() {
   fi
   local left=() path
   while read -r path; do
+    # dpkg lists the root of the package's tree as "/.": never the package's own.
+    [[ $path == /. ]] && continue
     [[ -e $path || -L $path ]] || continue
     dpkg-query -S "$path" >/dev/null 2>&1 || left+=("$path")
   done </tmp/novawing.files
