@@ -10,10 +10,70 @@
 #include "support/text.h"
 
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
 namespace {
+
+// The largest image the game could ever use.  Every image is drawn at a
+// 16-bit SDL_Rect position and is never larger than the screen, and an X
+// window is at most 32767 pixels on a side; no picture of the game comes
+// near 4096 x 4096 at 32 bits (64 MiB).  A file that claims more is damaged,
+// and refusing it here keeps SDL from trying to allocate whatever a broken
+// header says (sdl12-compat over SDL2 tries 6 GB for some).
+constexpr std::int64_t kMaxImageSide = 32767;
+constexpr std::int64_t kMaxImageBytes = std::int64_t{64} << 20;
+
+std::int64_t LittleEndian(const unsigned char* at, int bytes) {
+    std::uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        value = (value << 8) | at[i];
+    return value;
+}
+
+// Reads the file and bitmap headers at the start of `stream` and puts the
+// stream back where it was.  False, with SDL's error set naming the file, for
+// a header no image of the game could have.  A file too short to hold the
+// fields is left for SDL to refuse in its own words.
+bool HeaderWithinBounds(SDL_RWops* stream, const char* path) {
+    unsigned char head[54] = {};
+    const int got = SDL_RWread(stream, head, 1, sizeof head);
+    SDL_RWseek(stream, 0, RW_SEEK_SET);
+    if (got < 14 + 12 || head[0] != 'B' || head[1] != 'M') return true;
+    const std::int64_t infoSize = LittleEndian(head + 14, 4);
+    std::int64_t width = 0, height = 0, bits = 0, dataSize = 0;
+    if (infoSize == 12) { // the oldest header: 16-bit sizes
+        width = LittleEndian(head + 18, 2);
+        height = LittleEndian(head + 20, 2);
+        bits = LittleEndian(head + 24, 2);
+    } else {
+        if (got < 14 + 16) return true;
+        width = static_cast<std::int32_t>(LittleEndian(head + 18, 4));
+        height = static_cast<std::int32_t>(LittleEndian(head + 22, 4));
+        bits = LittleEndian(head + 28, 2);
+        if (infoSize >= 24 && got >= 14 + 24) dataSize = LittleEndian(head + 34, 4);
+    }
+    if (height < 0) height = -height; // rows stored top-down
+    const char* fault = nullptr;
+    if (infoSize < 12 || (infoSize > 12 && infoSize < 16))
+        fault = "a bitmap header of a size no BMP has";
+    else if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide)
+        fault = "a size beyond 32767 pixels a side";
+    else if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        fault = "a bit count no BMP has";
+    else if (width * height * 4 > kMaxImageBytes || dataSize > kMaxImageBytes)
+        fault = "more than 64 MiB of pixels";
+    if (fault == nullptr) return true;
+    // Classic SDL's SDL_SetError knows no long long, so the line is made here.
+    char reason[200];
+    std::snprintf(reason, sizeof reason, "%s: header claims %lldx%lld at %lld bits per pixel, %s",
+                  path, static_cast<long long>(width), static_cast<long long>(height),
+                  static_cast<long long>(bits), fault);
+    SDL_SetError("%s", reason);
+    return false;
+}
 
 constexpr Uint8 kKeyRed = 255, kKeyGreen = 0, kKeyBlue = 255; // magenta
 
@@ -62,6 +122,10 @@ SDL_RWops* OpenImageFile(const char* path) {
 SDL_Surface* LoadBMP(const char* path) {
     SDL_RWops* stream = OpenImageFile(path);
     if (stream == nullptr) return nullptr;
+    if (!HeaderWithinBounds(stream, path)) {
+        SDL_RWclose(stream);
+        return nullptr;
+    }
     SDL_Surface* image = SDL_LoadBMP_RW(stream, 1); // closes the stream whatever happens
     // Classic SDL 1.2 takes a damaged header's bit count modulo 256, so a
     // file that claims 6145 bits per pixel comes back as a 1-bit image with

@@ -12,6 +12,7 @@
 #include <array>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
 #include <string>
 #include <sys/wait.h>
@@ -285,4 +286,19 @@ TEST(StartUp, MissingOrBrokenImageStopsBeforeTheMenu) {
     o = RunGame(GameBinary(dir), dir.path());
     EXPECT_EQ(o.exitCode, 1);
     EXPECT_NE(o.err.find("data/title.bmp"), std::string::npos) << o.err;
+
+    // So is one whose header claims a picture of 6 GB: one line naming it.
+    std::filesystem::copy_file(dir.gameDir() / "data" / "title.bmp",
+                               dir.path() / "data" / "title.bmp",
+                               std::filesystem::copy_options::overwrite_existing);
+    {
+        std::fstream title(dir.path() / "data" / "title.bmp",
+                           std::ios::binary | std::ios::in | std::ios::out);
+        title.seekp(18); // width and height, 40000 x 40000
+        title.write("\x40\x9c\x00\x00\x40\x9c\x00\x00", 8);
+    }
+    o = RunGame(GameBinary(dir), dir.path());
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_NE(o.err.find("data/title.bmp"), std::string::npos) << o.err;
+    EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
 }

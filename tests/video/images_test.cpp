@@ -8,6 +8,7 @@
 #include "video/draw.h"
 #include "video/images.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -335,6 +336,47 @@ TEST_F(LoadGraphicsTest, LoadBmpGivesNothingForAFileItCannotUse) {
     put(34, 160, 4);  // the pixels' size
     std::ofstream(scratch.File("ebullet.bmp"), std::ios::binary | std::ios::trunc) << bmp;
     EXPECT_EQ(LoadBMP(scratch.File("ebullet.bmp").c_str()), nullptr);
+
+    // Headers claiming more than any image of the game could be are refused
+    // before SDL allocates what they claim, and the reason names the file.
+    struct Claim {
+        std::uint32_t width, height, bits, size;
+    };
+    const Claim claims[] = {
+        {40000, 10, 8, 0},       // wider than a window can be
+        {10, 0x80000000u, 8, 0}, // taller, even read as a signed number
+        {0xFFFFFFFFu, 10, 8, 0}, // a width of -1
+        {8192, 8192, 32, 0},     // each side fits, but 256 MiB of pixels
+        {5, 10, 8, 0xF0000000u}, // a pixel data size of 4 GB
+        {5, 10, 7, 0},           // a bit count no BMP has
+    };
+    for (const Claim& c : claims) {
+        put(18, c.width, 4);
+        put(22, c.height, 4);
+        put(28, c.bits, 2);
+        put(34, c.size, 4);
+        std::ofstream(scratch.File("ebullet.bmp"), std::ios::binary | std::ios::trunc) << bmp;
+        SDL_ClearError();
+        EXPECT_EQ(LoadBMP(scratch.File("ebullet.bmp").c_str()), nullptr)
+            << c.width << "x" << c.height;
+        EXPECT_NE(std::string(SDL_GetError()).find("ebullet.bmp"), std::string::npos)
+            << SDL_GetError();
+    }
+    // The same small header told truthfully still loads, top-down as well.
+    for (std::uint32_t height : {10u, static_cast<std::uint32_t>(-10)}) {
+        put(18, 5, 4);
+        put(22, height, 4);
+        put(28, 32, 2);
+        put(34, 5 * 10 * 4, 4);
+        bmp.resize(54 + 5 * 10 * 4);
+        put(2, static_cast<std::uint32_t>(bmp.size()), 4);
+        std::ofstream(scratch.File("ebullet.bmp"), std::ios::binary | std::ios::trunc) << bmp;
+        SDL_Surface* image = LoadBMP(scratch.File("ebullet.bmp").c_str());
+        ASSERT_NE(image, nullptr) << SDL_GetError();
+        EXPECT_EQ(image->w, 5);
+        EXPECT_EQ(image->h, 10);
+        SDL_FreeSurface(image);
+    }
 }
 
 TEST_F(LoadGraphicsTest, StopsAtAMissingFileAndNamesIt) {
