@@ -13,7 +13,7 @@ build=$(mkdir -p "${1:-build-deb}" && cd "${1:-build-deb}" && pwd)
 
 scripts/install-deps.sh
 need=()
-for p in debhelper dpkg-dev fakeroot; do
+for p in build-essential debhelper dpkg-dev fakeroot; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
 done
 if [[ ${#need[@]} -gt 0 ]]; then
