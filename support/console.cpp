@@ -251,20 +251,51 @@ void Emit(Console& console, std::string_view text, int flags) {
         WriteDefault(console, text, flags);
 }
 
+// The signals after which the terminal is put back before the process ends.
+constexpr int kRestoreSignals[] = {SIGINT,  SIGTERM, SIGHUP, SIGQUIT, SIGABRT,
+                                   SIGSEGV, SIGBUS,  SIGFPE, SIGILL};
+
+// Appends the terminal's own string for `capability`, if it has one.
+void AppendCapability(Console& console, const char* capability) {
+    const char* bytes = tigetstr(const_cast<char*>(capability));
+    if (!bytes || bytes == reinterpret_cast<const char*>(-1)) return;
+    std::size_t length = std::strlen(bytes);
+    if (length > console.restoreBytes.size() - 3 - console.restoreLength) return;
+    std::memcpy(console.restoreBytes.data() + console.restoreLength, bytes, length);
+    console.restoreLength += length;
+}
+
+// What endwin sends, worked out now, for a handler that may not call curses.
+void PrepareSignalRestore(Console& console) {
+    console.restoreLength = 0;
+    for (const char* capability : {"sgr0", "rmkx", "cnorm", "rmcup"})
+        AppendCapability(console, capability);
+    std::memcpy(console.restoreBytes.data() + console.restoreLength, "\033(B", 3);
+    console.restoreLength += 3;
+}
+
+// Only async-signal-safe calls: write, tcsetattr, sigaction, sigprocmask,
+// raise.  A crash in curses itself must still leave a usable terminal.
 extern "C" void RestoreAndDie(int sig) {
     Console* console = signalConsole.load();
     if (console && console->cursesActive) {
         console->cursesActive = false;
-        endwin();
-        SendEscape(console->ttyFd, "\033(B");
+        if (console->modesSaved) tcsetattr(console->ttyFd, TCSANOW, &console->savedModes);
+        ssize_t written =
+            write(console->ttyFd, console->restoreBytes.data(), console->restoreLength);
+        (void)written; // nothing to be done about a terminal that will not take it
     }
-    // Die of the same signal, so whoever started the game sees why it ended.
-    std::signal(sig, SIG_DFL);
+    // Die of the same signal, so whoever started the game sees why it ended
+    // and a core dump is made where one would be.
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    sigaction(sig, &fallback, nullptr);
     sigset_t pending;
     sigemptyset(&pending);
     sigaddset(&pending, sig);
     sigprocmask(SIG_UNBLOCK, &pending, nullptr);
-    std::raise(sig);
+    raise(sig);
     _exit(128 + sig);
 }
 
@@ -294,7 +325,11 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     resizePending.store(false); // curses reads the size as it starts
     const char* term = std::getenv("TERM");
     SCREEN* screen = nullptr;
-    if (in && isatty(fileno(out)) && term && *term) screen = newterm(nullptr, out, in);
+    console.modesSaved = false;
+    if (in && isatty(fileno(out)) && term && *term) {
+        console.modesSaved = tcgetattr(fileno(out), &console.savedModes) == 0;
+        screen = newterm(nullptr, out, in);
+    }
     if (screen && !CanAddressCursor()) {
         // A terminal that cannot place its cursor (TERM=dumb, an editor's
         // shell buffer) would get every line as a screenful of filler.
@@ -332,6 +367,7 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     // input before every refresh: one system call less per line.
     typeahead(-1);
     SetUpColourPairs();
+    PrepareSignalRestore(console);
 }
 
 void RestoreTerminal(Console& console) {
@@ -360,10 +396,10 @@ void InstallTerminalRestore(Console& console) {
     struct sigaction action {};
     action.sa_handler = RestoreAndDie;
     sigemptyset(&action.sa_mask);
-    // One restore at a time: the other two signals wait while it runs.
-    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+    // One restore at a time: the other signals wait while it runs.
+    for (int sig : kRestoreSignals)
         sigaddset(&action.sa_mask, sig);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    for (int sig : kRestoreSignals) {
         struct sigaction previous {};
         sigaction(sig, nullptr, &previous);
         // A signal the game was started to ignore (nohup) stays ignored.

@@ -7,11 +7,13 @@
 // the same lines are written to standard output as plain lines instead.
 #pragma once
 
+#include <array>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string_view>
+#include <termios.h>
 
 // Flags of the print operations.
 constexpr int kPrintLineEnd = 1; // end the line after the value
@@ -35,6 +37,13 @@ struct Console {
     long long rowsScrolledOff = 0;
     bool resizeCaught = false;          // our SIGWINCH handler is in place
     struct sigaction previousResize {}; // what SIGWINCH did before it
+    // What a signal handler writes to put the terminal back, worked out while
+    // curses is up (a handler may not call curses): leave the alternate
+    // screen, cursor on, keypad and attributes off, ESC ( B.
+    std::array<char, 128> restoreBytes{};
+    std::size_t restoreLength = 0;
+    termios savedModes{}; // the terminal's modes before curses changed them
+    bool modesSaved = false;
 
     ~Console(); // no longer the one the signal handler restores
 };
@@ -51,8 +60,10 @@ void StartConsole(Console& console, std::FILE* out = stdout, std::FILE* in = std
 // Safe to call more than once.
 void RestoreTerminal(Console& console);
 
-// Restores the terminal on SIGINT, SIGTERM and SIGHUP before the process dies
-// with 128 + the signal number.
+// Restores the terminal on SIGINT, SIGTERM, SIGHUP, SIGQUIT and the fatal
+// signals (SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL), then lets the signal's
+// own default action end the process (a core dump where the system wants
+// one).  The handler only writes saved bytes and sets saved modes.
 void InstallTerminalRestore(Console& console);
 
 // Installs a replacement output routine and returns the one it replaces.

@@ -19,6 +19,7 @@
 #include <pty.h>
 #include <string>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -611,9 +612,15 @@ TEST(ConsoleStart, FloatingPointIsExtendedAndRoundsToNearest) {
 }
 
 TEST(ConsoleExit, SignalsRestoreTheTerminalBeforeTheProcessDies) {
-    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+    // The ones a player sends (Ctrl-C, Ctrl-\, a closed terminal, kill)
+    // and the ones a crash raises: each leaves the terminal as it found it.
+    for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL}) {
         Pty pty;
+        termios before{};
+        ASSERT_EQ(tcgetattr(pty.slave, &before), 0);
         int status = InChild([&] {
+            rlimit noCore{0, 0}; // the test wants the signal, not a core file
+            setrlimit(RLIMIT_CORE, &noCore);
             UseTerminal("xterm");
             Console console;
             StartConsole(console, pty.out, pty.in);
@@ -633,6 +640,16 @@ TEST(ConsoleExit, SignalsRestoreTheTerminalBeforeTheProcessDies) {
         ASSERT_NE(standard, std::string::npos) << sig;
         EXPECT_LT(leave, standard);
         EXPECT_EQ(standard, bytes.size() - 3);
+        std::size_t cursorOn = bytes.rfind("\033[?25h"); // xterm's cursor-on
+        ASSERT_NE(cursorOn, std::string::npos) << sig;
+        EXPECT_GT(cursorOn, bytes.find("Game loop begins")) << sig;
+        // The modes curses changed (no echo, no line editing, no CR/NL
+        // mapping) are back as they were.
+        termios after{};
+        ASSERT_EQ(tcgetattr(pty.slave, &after), 0);
+        EXPECT_EQ(after.c_lflag, before.c_lflag) << sig;
+        EXPECT_EQ(after.c_iflag, before.c_iflag) << sig;
+        EXPECT_EQ(after.c_oflag, before.c_oflag) << sig;
     }
 
     // A hang-up the game was started to ignore (nohup) stays ignored.
