@@ -54,6 +54,23 @@ std::array<Size, N> SizesOf(const std::array<SDL_Surface*, N>& images) {
     return sizes;
 }
 
+// A busy X server refuses a connection now and then, and SDL then goes on to
+// those drivers as if there were no display at all.  With DISPLAY set, X is
+// asked again a few times before the game gives up on it.
+bool ReopenOnX11() {
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') return false;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SDL_Delay(100);
+        setenv("SDL_VIDEODRIVER", "x11", 1); // the player named none
+        const int status = SDL_InitSubSystem(SDL_INIT_VIDEO);
+        unsetenv("SDL_VIDEODRIVER");
+        if (status == 0) return true;
+    }
+    return false;
+}
+
 // With no graphical display, classic SDL falls back on a driver that draws
 // in the terminal and takes its keys, so the player could not even leave;
 // sdl12-compat falls back on one that shows nothing.
@@ -61,6 +78,10 @@ void RefuseDriverWithoutDisplay(Console& console) {
     char driver[32] = "";
     if (SDL_VideoDriverName(driver, sizeof driver) == nullptr) return;
     if (!ChoseDriverWithoutDisplay(driver, std::getenv("SDL_VIDEODRIVER"))) return;
+    if (ReopenOnX11()) {
+        ReclaimTerminal(console);
+        return;
+    }
     SDL_Quit(); // gives the terminal back before the message
     ExitWithError(console, NoGraphicalDisplayMessage(std::getenv("DISPLAY"),
                                                      "SDL fell back on its " + std::string(driver) +

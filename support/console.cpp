@@ -391,6 +391,13 @@ void RestoreTerminal(Console& console) {
     console.screen = nullptr;
 }
 
+void ReclaimTerminal(Console& console) {
+    if (!console.cursesActive) return;
+    set_term(static_cast<SCREEN*>(console.screen));
+    reset_prog_mode();
+    clearok(curscr, TRUE); // the other screen drew over ours
+}
+
 void InstallTerminalRestore(Console& console) {
     signalConsole.store(&console);
     struct sigaction action {};

@@ -60,6 +60,11 @@ void StartConsole(Console& console, std::FILE* out = stdout, std::FILE* in = std
 // Safe to call more than once.
 void RestoreTerminal(Console& console);
 
+// Makes the console's own curses screen the current one again, in the
+// program's modes, after another user of curses in this process (SDL's
+// text-mode video driver) has started and stopped its own.
+void ReclaimTerminal(Console& console);
+
 // Restores the terminal on SIGINT, SIGTERM, SIGHUP, SIGQUIT and the fatal
 // signals (SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL), then lets the signal's
 // own default action end the process (a core dump where the system wants
