@@ -18,6 +18,7 @@
 #include "bench/sdl_library.h"
 #include "bench/startup_bench.h"
 #include "bench/whole_game.h"
+#include "support/floating_point.h"
 
 #include <unistd.h>
 
@@ -88,6 +89,7 @@ bool ParseArguments(int argc, char** argv, BenchOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+    SetUpFloatingPoint();
     BenchOptions options;
     const char* dir = std::getenv("NOVAWING_GAME_DIR");
     options.gameDir = dir && *dir ? dir : NOVAWING_BENCH_GAME_DIR;

@@ -8,12 +8,14 @@
 #include "control/game.h"
 #include "control/menu.h"
 #include "control/startup.h"
+#include "support/floating_point.h"
 
 #include <SDL.h>
 
 #include <memory>
 
 int main(int, char**) {
+    SetUpFloatingPoint();
     auto game = std::make_unique<Game>();
     StartConsole(game->console);
     InstallTerminalRestore(game->console);

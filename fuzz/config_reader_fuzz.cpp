@@ -8,6 +8,7 @@
 // setting.
 #include "control/startup.h"
 #include "fuzz_support.h"
+#include "support/floating_point.h"
 #include "support/text.h"
 
 #include <SDL.h>
@@ -32,6 +33,7 @@ VideoSettings ReadConfig(const std::string& bytes) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    SetUpFloatingPoint();
     fuzz::EnterPrivateDirectory("config");
     return 0;
 }

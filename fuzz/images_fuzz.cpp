@@ -20,6 +20,7 @@
 #include "control/startup.h"
 #include "fuzz_support.h"
 #include "soak/soak_harness.h"
+#include "support/floating_point.h"
 #include "video/draw.h"
 #include "world/bullets.h"
 #include "world/enemies.h"
@@ -225,6 +226,7 @@ void DrawWith(const Images& images) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    SetUpFloatingPoint();
     Setup& setup = TheSetup();
     const fs::path data = fs::absolute("data");
     if (!fs::is_directory(data)) fuzz::Fail("run this from a game directory: no data/ here");

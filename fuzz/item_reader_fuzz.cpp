@@ -8,6 +8,7 @@
 // caught.  The first byte picks the capacity; the rest is the file.
 #include "fuzz_support.h"
 #include "support/file_input.h"
+#include "support/floating_point.h"
 
 #include <cstdint>
 #include <cstring>
@@ -77,6 +78,7 @@ void ReadAsNumbers(const std::string& file, std::int32_t capacity) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    SetUpFloatingPoint();
     fuzz::EnterPrivateDirectory("items");
     return 0;
 }

@@ -6,6 +6,7 @@
 // (&H, &O, &B) is always a whole 32-bit value, any other &-prefix is 0, and
 // a decimal text is exactly what the C library's strtod makes of it.
 #include "fuzz_support.h"
+#include "support/floating_point.h"
 #include "support/rounding.h"
 #include "support/text.h"
 
@@ -23,6 +24,11 @@ bool SameDouble(double a, double b) {
 }
 
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    SetUpFloatingPoint();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -4,22 +4,18 @@
 // The text console: the curses print region, the plain-line fallback, the
 // print operations, and restoring the terminal on exit and on signals.
 #include "support/console.h"
+#include "support/floating_point.h"
 
 #include <curses.h>
 #include <term.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cfenv>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <sys/ioctl.h>
 #include <unistd.h>
-
-#if __has_include(<fpu_control.h>)
-#include <fpu_control.h>
-#endif
 
 namespace {
 
@@ -54,20 +50,6 @@ void SendEscape(int fd, const char (&sequence)[4]) {
     if (fd < 0) return;
     ssize_t written = write(fd, sequence, 3);
     (void)written; // nothing to be done about a terminal that will not take it
-}
-
-// Extended (64-bit mantissa) precision and round-to-nearest for the x87
-// unit, and round-to-nearest for SSE, so every fractional value in the game
-// is worked out the same way.
-void SetExtendedRounding() {
-#if defined(_FPU_GETCW) && defined(_FPU_EXTENDED) && defined(_FPU_RC_ZERO)
-    fpu_control_t word;
-    _FPU_GETCW(word);
-    word = static_cast<fpu_control_t>((word & ~(_FPU_EXTENDED | _FPU_RC_ZERO)) | _FPU_EXTENDED |
-                                      _FPU_RC_NEAREST);
-    _FPU_SETCW(word);
-#endif
-    std::fesetround(FE_TONEAREST);
 }
 
 // Whether the terminal curses just opened can move its cursor to any cell,
@@ -307,7 +289,7 @@ Console::~Console() {
 }
 
 void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
-    SetExtendedRounding();
+    SetUpFloatingPoint();
     if (console.cursesActive) RestoreTerminal(console);
     console.plain = false;
     console.plainOut = nullptr;

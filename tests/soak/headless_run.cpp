@@ -16,6 +16,7 @@
 //   headless_run FRAMES [START]    run from the game directory, SDL_VIDEODRIVER=dummy
 #include "control/menu.h"
 #include "soak/soak_harness.h"
+#include "support/floating_point.h"
 
 #include <sys/resource.h>
 
@@ -86,6 +87,7 @@ long PeakResidentKilobytes() {
 } // namespace
 
 int main(int argc, char** argv) {
+    SetUpFloatingPoint();
     const long long frames = argc > 1 ? std::atoll(argv[1]) : 300;
     const std::uint32_t start =
         argc > 2 ? static_cast<std::uint32_t>(std::strtoul(argv[2], nullptr, 0)) : 1000;

@@ -9,6 +9,7 @@
 //
 //   soak [FRAMES [INPUT_SEED [WORLD_SEED]]]     run from the game directory
 #include "soak/soak_harness.h"
+#include "support/floating_point.h"
 
 #include <atomic>
 #include <chrono>
@@ -45,6 +46,7 @@ void operator delete(void* p, std::size_t) noexcept {
 }
 
 int main(int argc, char** argv) {
+    SetUpFloatingPoint();
     long long frames = ParseCount(argc > 1 ? argv[1] : nullptr, 1000000);
     frames = ParseCount(std::getenv("NOVAWING_SOAK_FRAMES"), frames);
     const auto inputSeed = static_cast<std::uint64_t>(ParseCount(argc > 2 ? argv[2] : nullptr, 1));

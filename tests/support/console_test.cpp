@@ -5,12 +5,13 @@
 // the plain fallback and restoring the terminal.
 #include "support/console.h"
 
+#include "support/floating_point_support.h"
+
 #include <gtest/gtest.h>
 
 #include <curses.h>
 #include <term.h>
 
-#include <cfenv>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
@@ -24,10 +25,6 @@
 #include <unistd.h>
 #include <utility>
 #include <vector>
-
-#if __has_include(<fpu_control.h>)
-#include <fpu_control.h>
-#endif
 
 namespace {
 
@@ -583,30 +580,11 @@ TEST(ConsoleResize, TinyTerminalsAndBackAndAnUnchangedSize) {
 }
 
 TEST(ConsoleStart, FloatingPointIsExtendedAndRoundsToNearest) {
-#if defined(_FPU_GETCW) && defined(_FPU_EXTENDED) && defined(_FPU_RC_ZERO)
-    fpu_control_t saved;
-    _FPU_GETCW(saved);
-    fpu_control_t skewed = static_cast<fpu_control_t>((saved & ~(_FPU_EXTENDED | _FPU_RC_ZERO)) |
-                                                      _FPU_DOUBLE | _FPU_RC_ZERO);
-    _FPU_SETCW(skewed);
-#endif
-    std::fesetround(FE_UPWARD);
-
+    SkewedFloatingPoint skewed;
     std::FILE* file = std::tmpfile();
     Console console;
     StartConsole(console, file, stdin);
-    EXPECT_EQ(std::fegetround(), FE_TONEAREST);
-#if defined(_FPU_GETCW) && defined(_FPU_EXTENDED) && defined(_FPU_RC_ZERO)
-    fpu_control_t word;
-    _FPU_GETCW(word);
-    EXPECT_EQ(word & _FPU_EXTENDED, _FPU_EXTENDED);
-    EXPECT_EQ(word & _FPU_RC_ZERO, _FPU_RC_NEAREST);
-    // 1 + 2^-60 only survives with a 64-bit mantissa.
-    volatile long double tiny = 0x1p-60L;
-    volatile long double sum = 1.0L + tiny;
-    EXPECT_NE(sum, 1.0L);
-    _FPU_SETCW(saved);
-#endif
+    ExpectTheGamesFloatingPoint(skewed.OtherBits());
     RestoreTerminal(console);
     std::fclose(file);
 }

@@ -6,12 +6,14 @@
 // the game ships.
 #include "icon.h"
 #include "png_file.h"
+#include "support/floating_point.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 int main(int argc, char** argv) {
+    SetUpFloatingPoint();
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s DIRECTORY\n", argv[0]);
         return 2;

@@ -5,11 +5,13 @@
 // there as BMP files.
 #include "artwork.h"
 #include "bmp.h"
+#include "support/floating_point.h"
 
 #include <cstdio>
 #include <string>
 
 int main(int argc, char** argv) {
+    SetUpFloatingPoint();
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s DIRECTORY\n", argv[0]);
         return 2;

@@ -13,6 +13,7 @@
 #include "control/frame_loop.h"
 #include "control/game.h"
 #include "control/startup.h"
+#include "support/floating_point.h"
 
 #include <SDL.h>
 
@@ -78,6 +79,7 @@ bool IsSaved(int frame) {
 } // namespace
 
 int main(int argc, char** argv) {
+    SetUpFloatingPoint();
     const char* dir = argc > 1 ? argv[1] : std::getenv("NOVAWING_FRAMES_DIR");
     if (dir == nullptr) {
         std::fprintf(stderr, "usage: render_frames OUTPUT_DIR (run it in the game directory)\n");
