@@ -10,6 +10,7 @@
 // Re-record only when a change is meant to alter the game: run the test, and
 // copy the values it prints on failure into kGolden.
 #include "soak/soak_harness.h"
+#include "world_digest.h"
 
 #include <gtest/gtest.h>
 
@@ -47,57 +48,10 @@ constexpr Recorded kGolden{
                  0x290d28138daeecdcull, 0x6283a0b134d130aaull, 0xb4f5adca8ee7fa5cull},
 };
 
-struct Fnv {
-    std::uint64_t hash = 1469598103934665603ull;
-    void Bytes(const void* data, std::size_t size) {
-        const auto* bytes = static_cast<const unsigned char*>(data);
-        for (std::size_t i = 0; i < size; ++i) {
-            hash ^= bytes[i];
-            hash *= 1099511628211ull;
-        }
-    }
-    void Int(std::int64_t value) { Bytes(&value, sizeof value); }
-};
-
-// Every value of the world and of the drawing state, field by field, so the
-// digest does not depend on how the records are laid out.
-std::uint64_t WorldDigest(const Game& game) {
-    Fnv f;
-    const World& w = game.world;
-    for (int p = 0; p < 3; ++p) {
-        const Player& s = w.players[p];
-        for (std::int32_t v : {s.x, s.y, s.vx, s.vy, s.steerX, s.steerY, s.frame, s.health,
-                               s.missiles, s.lives, s.score})
-            f.Int(v);
-        const PlayerControl& c = w.control[p];
-        for (std::int32_t v : {c.FireCounter, c.GunSide, c.MissileSide, c.RespawnDelay, c.Dead})
-            f.Int(v);
-    }
-    for (std::int32_t v : {w.GameOver, w.PlayerOneOut, w.PlayerTwoOut, w.SpawnCountdown,
-                           w.CurrentPlayer, w.PlayerCount})
-        f.Int(v);
-    for (const Bullet& b : w.bullets)
-        for (std::int32_t v : {b.x, b.y, b.dx, b.dy, b.image, b.animated, b.kind, b.timer, b.owner})
-            f.Int(v);
-    for (const Enemy& e : w.enemies)
-        for (std::int32_t v :
-             {e.x, e.y, e.dx, e.dy, e.state, e.image, e.hitPoints, e.timer, e.gunPhase, e.swing})
-            f.Int(v);
-    for (std::int32_t v : w.EventSlot)
-        f.Int(v);
-    const RenderState& r = game.render;
-    for (const Star& s : r.stars)
-        for (std::int32_t v : {s.x, s.y, s.image})
-            f.Int(v);
-    for (std::int32_t v : {r.Blink, r.BlinkCounter, r.FlameFrame})
-        f.Int(v);
-    return f.hash;
-}
-
 // The colours of the finished picture, pixel by pixel, independent of the
 // surface's pitch and pixel layout.
 std::uint64_t PictureDigest(SDL_Surface* screen) {
-    Fnv f;
+    digest::Fnv f;
     SDL_LockSurface(screen);
     const int bpp = screen->format->BytesPerPixel;
     for (int y = 0; y < screen->h; ++y) {
@@ -155,7 +109,7 @@ class Replay {
             soak::NextFrame(*game_);
             Observe(states, lives);
             if (frame_ % kDigestEvery == 0)
-                result.digests[frame_ / kDigestEvery - 1] = WorldDigest(*game_);
+                result.digests[frame_ / kDigestEvery - 1] = digest::WorldDigest(*game_);
         }
         result.trace = trace_.hash;
         soak::EndSoakGame(*game_);
@@ -207,7 +161,7 @@ class Replay {
 
     std::unique_ptr<Game> game_;
     soak::SoakClock clock_;
-    Fnv trace_;
+    digest::Fnv trace_;
     std::int64_t frame_ = 0;
     bool pictureDue_ = false;
     bool gameOverShown_ = false;

@@ -13,6 +13,7 @@
 #include "control/game.h"
 #include "control/startup.h"
 #include "support/random.h"
+#include "world_digest.h"
 
 #include <SDL.h>
 
@@ -433,21 +434,6 @@ inline void EndSoakGame(Game& game) {
 inline void NextFrame(Game& game) {
     while (!LoopPass(game)) {
     }
-}
-
-// A digest of everything the world and the drawing state hold, to compare runs.
-inline std::uint64_t StateDigest(const Game& game) {
-    std::uint64_t hash = 1469598103934665603ull;
-    auto mix = [&hash](const void* data, std::size_t size) {
-        const auto* bytes = static_cast<const unsigned char*>(data);
-        for (std::size_t i = 0; i < size; ++i) {
-            hash ^= bytes[i];
-            hash *= 1099511628211ull;
-        }
-    };
-    mix(&game.world, sizeof game.world);
-    mix(&game.render, sizeof game.render);
-    return hash;
 }
 
 } // namespace soak

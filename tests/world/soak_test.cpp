@@ -39,7 +39,7 @@ SoakRun Play(std::int64_t frames, std::uint64_t inputSeed, unsigned worldSeed) {
         }
     }
     run.stats = checker.stats;
-    run.digest = soak::StateDigest(*game);
+    run.digest = digest::WorldDigest(*game);
     run.scoreOne = game->world.players[1].score;
     run.scoreTwo = game->world.players[2].score;
     soak::EndSoakGame(*game);
