@@ -23,6 +23,8 @@ static_assert(kKeyRight == SDLK_RIGHT);
 static_assert(kKeyLeft == SDLK_LEFT);
 static_assert(kKeyRightAlt == SDLK_RALT);
 static_assert(kMouseButtonLeft == kMouseButtonBase + SDL_BUTTON_LEFT);
+static_assert(kMouseButtonMiddle == kMouseButtonBase + SDL_BUTTON_MIDDLE);
+static_assert(kMouseButtonRight == kMouseButtonBase + SDL_BUTTON_RIGHT);
 static_assert(kMouseMoveLeft > kMouseButtonBase + SDL_BUTTON_WHEELDOWN);
 
 namespace {

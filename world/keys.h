@@ -9,8 +9,9 @@
 
 #include <cstdint>
 
-// Codes 0 to 322 are SDL key codes; 320 + n is mouse button n; 326 to 329 are
-// the mouse moving left, right, up and down.
+// Codes 0 to 322 are SDL key codes; kMouseButtonBase + n is mouse button n;
+// kMouseMoveLeft to kMouseMoveDown (326 to 329) are the mouse moving left,
+// right, up and down.
 constexpr int kKeyCodes = 1025;
 
 // The keys the game asks about, by their SDL key codes; each is checked
@@ -36,6 +37,8 @@ constexpr std::int32_t kKeyRightAlt = 307;
 // button 1), and the mouse's moves as the four codes after the buttons.
 constexpr std::int32_t kMouseButtonBase = 320;
 constexpr std::int32_t kMouseButtonLeft = kMouseButtonBase + 1;
+constexpr std::int32_t kMouseButtonMiddle = kMouseButtonBase + 2;
+constexpr std::int32_t kMouseButtonRight = kMouseButtonBase + 3;
 constexpr std::int32_t kMouseMoveLeft = 326;
 constexpr std::int32_t kMouseMoveRight = 327;
 constexpr std::int32_t kMouseMoveUp = 328;

@@ -7,6 +7,7 @@
 #include "control/startup.h"
 #include "control_support.h"
 #include "test_support.h"
+#include "world/keys.h"
 #include "world/player.h"
 
 #include <SDL.h>
@@ -155,7 +156,7 @@ TEST_F(FrameLoop, PlayerTwoJoinsWithTheTwoKey) {
     Player& p2 = game->world.players[2];
     p2.x = 123; // wherever it was left, joining puts it back in its corner
     p2.lives = 0;
-    game->keyboard.KeyState[SDLK_2] = -1;
+    game->keyboard.KeyState[kKey2] = -1;
     trace.lines.clear();
     RunFrames(1);
     EXPECT_EQ(game->world.PlayerCount, 2);
@@ -180,7 +181,7 @@ TEST_F(FrameLoop, PlayerTwoJoinsWithTheTwoKey) {
 TEST_F(FrameLoop, EscapeEndsTheLoopAfterItsFrame) {
     BeginFrameLoop(*game);
     RunFrames(2);
-    game->keyboard.KeyState[SDLK_ESCAPE] = -1; // held, and never let go
+    game->keyboard.KeyState[kKeyEscape] = -1; // held, and never let go
     trace.lines.clear();
     RunFrameLoop(*game);
     EXPECT_EQ(game->loop.QuitFlag, -1);
@@ -201,7 +202,7 @@ TEST_F(FrameLoop, ClosingTheWindowOrGameOverDoesNotEndIt) {
 
 TEST_F(FrameLoop, ShotsBelongToWhoFiredThem) {
     BeginFrameLoop(*game);
-    game->keyboard.KeyState[SDLK_SPACE] = -1;
+    game->keyboard.KeyState[kKeySpace] = -1;
     RunFrames(60); // enemies come and fire meanwhile
     int mine = 0;
     for (const Bullet& b : game->world.bullets) {

@@ -5,6 +5,7 @@
 #include "control/menu.h"
 #include "control_support.h"
 #include "test_support.h"
+#include "world/keys.h"
 
 #include <SDL.h>
 
@@ -60,16 +61,16 @@ TEST_F(Menu, PassPacingAndCursorPhases) {
 TEST_F(Menu, MovesStayInRangeAndActOnlyInRange) {
     // Up on item 1, with space in the same pass: the selection is briefly 0,
     // so the activation does nothing, and the clamp brings it back to 1.
-    Hold(SDLK_UP);
-    Hold(SDLK_SPACE);
+    Hold(kKeyUp);
+    Hold(kKeySpace);
     EXPECT_EQ(MenuPass(*game), MenuResult::Stay);
     EXPECT_EQ(menu().MenuSelection, 1);
     EXPECT_EQ(menu().GameStarted, 0);
-    Release(SDLK_UP);
-    Release(SDLK_SPACE);
+    Release(kKeyUp);
+    Release(kKeySpace);
 
     // A held arrow moves one item per pass, and stops at Quit.
-    Hold(SDLK_DOWN);
+    Hold(kKeyDown);
     std::vector<int> seen;
     for (int i = 0; i < 4; ++i) {
         MenuPass(*game);
@@ -77,13 +78,13 @@ TEST_F(Menu, MovesStayInRangeAndActOnlyInRange) {
     }
     EXPECT_EQ(seen, (std::vector<int>{2, 3, 4, 4}));
     // Down on item 4 with space: selection 5 for the pass, so no Quit.
-    Hold(SDLK_SPACE);
+    Hold(kKeySpace);
     EXPECT_EQ(MenuPass(*game), MenuResult::Stay);
     EXPECT_EQ(menu().MenuSelection, 4);
 
     // Up and down together cancel out.
-    Release(SDLK_SPACE);
-    Hold(SDLK_UP);
+    Release(kKeySpace);
+    Hold(kKeyUp);
     MenuPass(*game);
     EXPECT_EQ(menu().MenuSelection, 4);
 }
@@ -91,24 +92,24 @@ TEST_F(Menu, MovesStayInRangeAndActOnlyInRange) {
 TEST_F(Menu, PlayerCountToggle) {
     // Down and space together on item 1: the move comes first, so the
     // players item is the one acted on.
-    Hold(SDLK_DOWN);
-    Hold(SDLK_SPACE);
+    Hold(kKeyDown);
+    Hold(kKeySpace);
     MenuPass(*game);
     EXPECT_EQ(menu().MenuSelection, 2);
     EXPECT_EQ(game->world.PlayerCount, 2); // from 0
-    Release(SDLK_DOWN);
+    Release(kKeyDown);
     EXPECT_EQ(MenuCursorPosition(*game).x, 500);
     MenuPass(*game);
     EXPECT_EQ(game->world.PlayerCount, 1);
     EXPECT_EQ(MenuCursorPosition(*game).x, 473);
     EXPECT_EQ(MenuCursorPosition(*game).y, 245);
     // The left arrow acts exactly like space; the right arrow does nothing.
-    Release(SDLK_SPACE);
-    Hold(SDLK_LEFT);
+    Release(kKeySpace);
+    Hold(kKeyLeft);
     MenuPass(*game);
     EXPECT_EQ(game->world.PlayerCount, 2);
-    Release(SDLK_LEFT);
-    Hold(SDLK_RIGHT);
+    Release(kKeyLeft);
+    Hold(kKeyRight);
     MenuPass(*game);
     EXPECT_EQ(game->world.PlayerCount, 2);
 }
@@ -127,7 +128,7 @@ TEST_F(Menu, CursorPositions) {
 }
 
 TEST_F(Menu, StartAndQuit) {
-    Hold(SDLK_LEFT);
+    Hold(kKeyLeft);
     EXPECT_EQ(RunMenu(*game), MenuResult::Start);
     EXPECT_EQ(menu().GameStarted, 1);
     EXPECT_EQ(menu().CursorPhase, 1); // the cursor was still drawn once more
@@ -136,7 +137,7 @@ TEST_F(Menu, StartAndQuit) {
     quitting->images = game->images;
     quitting->clock = &clock;
     quitting->menu.MenuSelection = 4;
-    quitting->keyboard.KeyState[SDLK_SPACE] = -1;
+    quitting->keyboard.KeyState[kKeySpace] = -1;
     SetOutputRoutine(quitting->console, [](std::string_view, int) {});
     EXPECT_EQ(RunMenu(*quitting), MenuResult::Quit);
     EXPECT_EQ(quitting->menu.CursorPhase, 0); // left at once, mid-pass
@@ -166,8 +167,8 @@ TEST_F(Menu, HelpStaysUntilANewKeyPressNotAClick) {
     // Every sleep but the pass delay was a short one: no busy waiting, no long stall.
     for (std::size_t i = 1; i < clock.delays.size(); ++i)
         EXPECT_LE(clock.delays[i], 50u);
-    EXPECT_EQ(game->keyboard.KeyState[SDLK_SPACE], 0);
-    EXPECT_EQ(game->keyboard.KeyState[SDLK_RETURN], 0);
+    EXPECT_EQ(game->keyboard.KeyState[kKeySpace], 0);
+    EXPECT_EQ(game->keyboard.KeyState[kKeyReturn], 0);
 
     // The next pass is an ordinary one: nothing held, no help.
     clock.onDelay = nullptr;

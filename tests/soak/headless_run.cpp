@@ -35,17 +35,17 @@ struct KeyChange {
 // What the menu is fed, one step at each of its sleeps.  A menu pass sleeps
 // and then reads the keys; the help screen sleeps while it waits for keys.
 constexpr std::array<std::array<KeyChange, 2>, 11> kMenuScript{{
-    {{{SDLK_DOWN, true}, {0, false}}},          // to the player count
-    {{{SDLK_DOWN, false}, {SDLK_SPACE, true}}}, // two players
-    {{{SDLK_SPACE, false}, {SDLK_DOWN, true}}}, // to Help
-    {{{SDLK_DOWN, false}, {SDLK_SPACE, true}}}, // the help screen comes up
-    {{{SDLK_SPACE, false}, {0, false}}},        // the choosing key let go
-    {{{SDLK_h, true}, {0, false}}},             // any key leaves the help
-    {{{SDLK_h, false}, {0, false}}},            // and is let go
-    {{{SDLK_UP, true}, {0, false}}},            // back to the player count
-    {{{SDLK_UP, false}, {0, false}}},           // (a pass with nothing held)
-    {{{SDLK_UP, true}, {0, false}}},            // to Start
-    {{{SDLK_UP, false}, {SDLK_SPACE, true}}},   // Start
+    {{{kKeyDown, true}, {0, false}}},         // to the player count
+    {{{kKeyDown, false}, {kKeySpace, true}}}, // two players
+    {{{kKeySpace, false}, {kKeyDown, true}}}, // to Help
+    {{{kKeyDown, false}, {kKeySpace, true}}}, // the help screen comes up
+    {{{kKeySpace, false}, {0, false}}},       // the choosing key let go
+    {{{SDLK_h, true}, {0, false}}},           // any key leaves the help: h, a key
+    {{{SDLK_h, false}, {0, false}}},          // the game never asks about (SDL's name); let go
+    {{{kKeyUp, true}, {0, false}}},           // back to the player count
+    {{{kKeyUp, false}, {0, false}}},          // (a pass with nothing held)
+    {{{kKeyUp, true}, {0, false}}},           // to Start
+    {{{kKeyUp, false}, {kKeySpace, true}}},   // Start
 }};
 
 // The menu's clock: each sleep plays the next step of the script.  A menu
@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "headless_run: the menu did not start a two-player game\n");
         return 2;
     }
-    soak::PushKey(SDLK_SPACE, false);
+    soak::PushKey(kKeySpace, false);
 
     LoopClock clock;
     clock.now = menuClock.now;
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
     // Keys for the coming frame; Escape is pressed for the last one.
     auto feed = [&] {
         input.BeforeFrame(played + 1, *game);
-        if (played + 1 == frames) soak::PushKey(SDLK_ESCAPE, true);
+        if (played + 1 == frames) soak::PushKey(kKeyEscape, true);
     };
     feed();
     std::uint32_t previous = 0;   // when the last frame started

@@ -13,6 +13,7 @@
 #include "control/game.h"
 #include "control/startup.h"
 #include "support/random.h"
+#include "world/keys.h"
 #include "world_digest.h"
 
 #include <SDL.h>
@@ -76,8 +77,8 @@ class SoakInput {
     void BeforeFrame(std::int64_t frame, const Game& game) {
         for (int p = 1; p <= 2; ++p)
             Pilot(p, game.world, game.images);
-        if (frame == joinFrame_) PushKey(SDLK_2, true);
-        if (frame == joinFrame_ + 1) PushKey(SDLK_2, false);
+        if (frame == joinFrame_) PushKey(kKey2, true);
+        if (frame == joinFrame_ + 1) PushKey(kKey2, false);
         if (rng_.OneIn(500)) {
             SDL_Event motion{};
             motion.type = SDL_MOUSEMOTION;
@@ -99,8 +100,8 @@ class SoakInput {
     // Player 1: arrows, Space, right Alt.  Player 2: W S A D, F, G.
     static constexpr std::array<std::array<std::int32_t, kControls>, 3> kKeys{{
         {},
-        {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_SPACE, SDLK_RALT},
-        {SDLK_w, SDLK_s, SDLK_a, SDLK_d, SDLK_f, SDLK_g},
+        {kKeyUp, kKeyDown, kKeyLeft, kKeyRight, kKeySpace, kKeyRightAlt},
+        {kKeyW, kKeyS, kKeyA, kKeyD, kKeyF, kKeyG},
     }};
 
     void Want(int player, Control control, bool down) {

@@ -4,6 +4,7 @@
 // KeyDown: SDL's queue drained into the key table, mouse motion and buttons.
 #include "test_support.h"
 #include "video/keyboard.h"
+#include "world/keys.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -73,7 +74,7 @@ TEST(KeyboardState, HeldKeysReadDownUntilTheirRelease) {
     EXPECT_EQ(KeyDown(keyboard, SDLK_2), -1);
     EXPECT_EQ(KeyDown(keyboard, SDLK_RALT), 0);
     PushKey(SDL_KEYDOWN, SDLK_RALT);
-    EXPECT_EQ(KeyDown(keyboard, 307), -1);
+    EXPECT_EQ(KeyDown(keyboard, kKeyRightAlt), -1);
 }
 
 TEST(KeyboardState, MouseMotionAndButtonsShareTheTable) {
@@ -81,32 +82,32 @@ TEST(KeyboardState, MouseMotionAndButtonsShareTheTable) {
     Keyboard keyboard;
 
     PushMotion(-3, 4);
-    EXPECT_EQ(KeyDown(keyboard, 326), -1); // left
-    EXPECT_EQ(KeyDown(keyboard, 327), 0);  // right
-    EXPECT_EQ(KeyDown(keyboard, 328), 0);  // up
-    EXPECT_EQ(KeyDown(keyboard, 329), -1); // down
+    EXPECT_EQ(KeyDown(keyboard, kMouseMoveLeft), -1); // left
+    EXPECT_EQ(KeyDown(keyboard, kMouseMoveRight), 0); // right
+    EXPECT_EQ(KeyDown(keyboard, kMouseMoveUp), 0);    // up
+    EXPECT_EQ(KeyDown(keyboard, kMouseMoveDown), -1); // down
 
     // Left stays down until a motion without leftward movement.
     PushKey(SDL_KEYDOWN, SDLK_a);
-    EXPECT_EQ(KeyDown(keyboard, 326), -1);
+    EXPECT_EQ(KeyDown(keyboard, kMouseMoveLeft), -1);
     PushMotion(0, -1);
-    EXPECT_EQ(KeyDown(keyboard, 326), 0);
-    EXPECT_EQ(KeyDown(keyboard, 327), 0);
-    EXPECT_EQ(KeyDown(keyboard, 328), -1);
-    EXPECT_EQ(KeyDown(keyboard, 329), 0);
+    EXPECT_EQ(KeyDown(keyboard, kMouseMoveLeft), 0);
+    EXPECT_EQ(KeyDown(keyboard, kMouseMoveRight), 0);
+    EXPECT_EQ(KeyDown(keyboard, kMouseMoveUp), -1);
+    EXPECT_EQ(KeyDown(keyboard, kMouseMoveDown), 0);
     PushMotion(5, 0);
-    EXPECT_EQ(KeyDown(keyboard, 327), -1);
-    EXPECT_EQ(KeyDown(keyboard, 328), 0);
+    EXPECT_EQ(KeyDown(keyboard, kMouseMoveRight), -1);
+    EXPECT_EQ(KeyDown(keyboard, kMouseMoveUp), 0);
 
     PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
     PushButton(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_RIGHT);
-    EXPECT_EQ(KeyDown(keyboard, 321), -1);
-    EXPECT_EQ(KeyDown(keyboard, 323), -1);
+    EXPECT_EQ(KeyDown(keyboard, kMouseButtonLeft), -1);
+    EXPECT_EQ(KeyDown(keyboard, kMouseButtonRight), -1);
     PushButton(SDL_MOUSEBUTTONUP, SDL_BUTTON_LEFT);
-    EXPECT_EQ(KeyDown(keyboard, 321), 0);
-    EXPECT_EQ(KeyDown(keyboard, 323), -1);
+    EXPECT_EQ(KeyDown(keyboard, kMouseButtonLeft), 0);
+    EXPECT_EQ(KeyDown(keyboard, kMouseButtonRight), -1);
     PushButton(SDL_MOUSEBUTTONDOWN, 255); // the highest button still lands in the table
-    EXPECT_EQ(KeyDown(keyboard, 575), -1);
+    EXPECT_EQ(KeyDown(keyboard, kMouseButtonBase + 255), -1);
     EXPECT_EQ(KeyDown(keyboard, SDLK_a), -1);
 }
 
