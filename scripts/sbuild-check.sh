@@ -97,6 +97,7 @@ check_suite() {
     sbuild --chroot-mode=unshare --chroot="$tar" --dist="$suite" --nolog \
     --no-run-lintian --no-run-autopkgtest --no-run-piuparts -j"$(nproc)" \
     "$(basename "$dsc")" >"$dir/sbuild.log" 2>&1); then
+    grep 'sbuild-check: time:' "$dir/sbuild.log"
     ok "sbuild $suite: $(grep -m1 'tests passed' "$dir/sbuild.log")"
   else
     fail "sbuild $suite: $(tail -5 "$dir/sbuild.log")"
@@ -119,6 +120,7 @@ check_suite() {
   if timed "autopkgtest $suite" runuser -u "$user" -- env HOME=/var/lib/$user \
     autopkgtest -U --output-dir="$dir/autopkgtest" "$deb" "$dsc" \
     -- unshare -t "$tar" >"$dir/autopkgtest.log" 2>&1; then
+    grep 'sbuild-check: time:' "$dir/autopkgtest.log"
     ok "autopkgtest $suite: $(grep -E '^(start-and-quit|played-session) ' "$dir/autopkgtest.log" | tr '\n' ' ')"
   else
     fail "autopkgtest $suite: $(tail -8 "$dir/autopkgtest.log")"
