@@ -151,10 +151,9 @@ bool ScrollScreen(int k) {
     // more.
     wnoutrefresh(stdscr);
     if (is_cleared(curscr)) return false;
-    int y = 0;
-    int x = 0;
-    getyx(curscr, y, x);
-    if (mvcur(y, x, LINES - 1, 0) != OK) return false;
+    // Where the terminal's cursor stands is curses' own business (the
+    // cursor is left where output ended): an absolute move cannot go wrong.
+    if (mvcur(-1, -1, LINES - 1, 0) != OK) return false;
     for (int i = 0; i < k; ++i)
         putp(index);
     wmove(curscr, LINES - 1, 0);
