@@ -11,6 +11,7 @@
 #include <vector>
 
 // Replays the captured trace of a loop iteration through the real curses
-// console on pseudo-terminals of 80 x 24 and 200 x 60.
+// console on pseudo-terminals of 80 x 24, 200 x 60 and 300 x 100, beside one
+// write of the same bytes to the same pty (the floor).
 bool RunConsoleBench(const BenchOptions& options, const std::vector<TracePiece>& trace,
                      Report& report);

@@ -70,11 +70,8 @@ void SetUpColourPairs() {
 // Scrolls the print region up by k lines (down by -k when k is negative),
 // the screen itself never scrolling on its own.  The sub-window shares its
 // characters with stdscr; touching every row makes the next refresh look at
-// all of them, which lets curses send the move as a terminal scroll instead
-// of redrawing the rows.  The refresh itself is left to the writer, which
-// follows at once: one update carries the scroll and the new line, where a
-// refresh here would make curses compare the whole screen twice for every
-// line.
+// all of them.  Used where the next refresh repaints the screen anyway (after
+// a resize); the trace's own scrolling goes through ScrollScreen.
 void ScrollRegion(int top, int bottom, int k) {
     int height = bottom - top + 1;
     if (height < 1) return;
@@ -90,6 +87,65 @@ void ScrollRegion(int top, int bottom, int k) {
         wclrtoeol(region);
     }
     delwin(region);
+}
+
+// Scrolls one of curses' whole-screen windows up by k rows, marking nothing
+// as changed.
+void ShiftWindow(WINDOW* window, int k) {
+    scrollok(window, TRUE);
+    wscrl(window, k);
+    scrollok(window, FALSE);
+    wtouchln(window, 0, getmaxy(window), 0);
+}
+
+// The same for the picture curses is building, whose rows marked as changed
+// stay marked where they move to.
+void ShiftMarked(WINDOW* window, int k) {
+    const int rows = getmaxy(window);
+    int first = rows;
+    int last = -1;
+    for (int row = k; row < rows; ++row) {
+        if (!is_linetouched(window, row)) continue;
+        first = std::min(first, row - k);
+        last = row - k;
+    }
+    ShiftWindow(window, k);
+    if (last >= first) wtouchln(window, first, last - first + 1, 1);
+}
+
+// Scrolls the whole screen up by k rows, the terminal first.  Left to the
+// refresh, curses would have to find the scroll by comparing every row of
+// the screen with what the terminal shows, and a trace that repeats itself
+// (the same lines every frame) on a screen taller than the repeat gives it no
+// row it can match, so it would redraw them all.  Instead the terminal is
+// told to scroll (its cursor on the last row, then "ind", as often as there
+// are rows to scroll), and curses' three pictures of the screen (ours, the
+// one it is building and the terminal's own) are shifted the same way with
+// none of their rows marked as changed: the refresh that follows then sends
+// only the new line.  The bytes go into curses' own output buffer, so they
+// leave with that refresh's one write.
+bool ScrollScreen(int k) {
+    const char* index = tigetstr(const_cast<char*>("ind"));
+    if (!index || index == reinterpret_cast<const char*>(-1) || k < 1 || k >= LINES) return false;
+    // Our picture's changes go into the one being built first, so that the
+    // two hold the same rows when they shift.  After a resize the next
+    // refresh repaints everything anyway: the slow way then costs nothing
+    // more.
+    wnoutrefresh(stdscr);
+    if (is_cleared(curscr)) return false;
+    // Where the terminal's cursor stands is curses' own business (the
+    // cursor is left where output ended): an absolute move cannot go wrong.
+    if (mvcur(-1, -1, LINES - 1, 0) != OK) return false;
+    for (int i = 0; i < k; ++i)
+        putp(index);
+    wmove(curscr, LINES - 1, 0);
+    // Rows of the picture being built that still differ from the terminal
+    // (text written on the current line before this scroll) keep their mark
+    // as they move up; the rows scrolled away take theirs with them.
+    for (WINDOW* window : {curscr, stdscr})
+        ShiftWindow(window, k);
+    ShiftMarked(newscr, k);
+    return true;
 }
 
 // The terminal has changed size: curses takes the new size, and the trace is
@@ -193,7 +249,8 @@ void WriteToScreen(Console& console, std::string_view text, int flags) {
         target = bottom - extra + 1;
     }
     if (scroll > 0) {
-        ScrollRegion(static_cast<int>(top), static_cast<int>(bottom), static_cast<int>(scroll));
+        if (top != 1 || bottom != LINES || !ScrollScreen(static_cast<int>(scroll)))
+            ScrollRegion(static_cast<int>(top), static_cast<int>(bottom), static_cast<int>(scroll));
         console.rowsScrolledOff += scroll;
         if (target < 1) target = 1;
         wmove(stdscr, static_cast<int>(target - 1), static_cast<int>(column - 1));
@@ -340,6 +397,10 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     nodelay(stdscr, TRUE);
     keypad(stdscr, TRUE);
     scrollok(stdscr, FALSE);
+    // The trace scrolls the terminal itself (ScrollScreen), so curses need
+    // not look for scrolled rows at every refresh: that search hashes every
+    // row of the screen, a cost that grows with the terminal's area.
+    idlok(stdscr, FALSE);
     // Nothing is typed at this console, so its cursor is hidden and left
     // wherever the last output ended: that saves a cursor move on every line
     // of the trace.  endwin shows the cursor again.
