@@ -52,11 +52,16 @@ void SendEscape(int fd, const char (&sequence)[4]) {
     (void)written; // nothing to be done about a terminal that will not take it
 }
 
+// The terminal's own string for `capability`, or null where it has none.
+const char* TerminalString(const char* capability) {
+    const char* bytes = tigetstr(const_cast<char*>(capability));
+    return bytes == reinterpret_cast<const char*>(-1) ? nullptr : bytes;
+}
+
 // Whether the terminal curses just opened can move its cursor to any cell,
 // which the scrolling trace depends on.
 bool CanAddressCursor() {
-    const char* move = tigetstr(const_cast<char*>("cup"));
-    return move != nullptr && move != reinterpret_cast<const char*>(-1);
+    return TerminalString("cup") != nullptr;
 }
 
 void SetUpColourPairs() {
@@ -124,9 +129,8 @@ void ShiftMarked(WINDOW* window, int k) {
 // none of their rows marked as changed: the refresh that follows then sends
 // only the new line.  The bytes go into curses' own output buffer, so they
 // leave with that refresh's one write.
-bool ScrollScreen(int k) {
-    const char* index = tigetstr(const_cast<char*>("ind"));
-    if (!index || index == reinterpret_cast<const char*>(-1) || k < 1 || k >= LINES) return false;
+bool ScrollScreen(const char* index, int k) {
+    if (!index || k < 1 || k >= LINES) return false;
     // Our picture's changes go into the one being built first, so that the
     // two hold the same rows when they shift.  After a resize the next
     // refresh repaints everything anyway: the slow way then costs nothing
@@ -249,7 +253,8 @@ void WriteToScreen(Console& console, std::string_view text, int flags) {
         target = bottom - extra + 1;
     }
     if (scroll > 0) {
-        if (top != 1 || bottom != LINES || !ScrollScreen(static_cast<int>(scroll)))
+        if (top != 1 || bottom != LINES ||
+            !ScrollScreen(console.scrollUp, static_cast<int>(scroll)))
             ScrollRegion(static_cast<int>(top), static_cast<int>(bottom), static_cast<int>(scroll));
         console.rowsScrolledOff += scroll;
         if (target < 1) target = 1;
@@ -296,8 +301,8 @@ constexpr int kRestoreSignals[] = {SIGINT,  SIGTERM, SIGHUP, SIGQUIT, SIGABRT,
 
 // Appends the terminal's own string for `capability`, if it has one.
 void AppendCapability(Console& console, const char* capability) {
-    const char* bytes = tigetstr(const_cast<char*>(capability));
-    if (!bytes || bytes == reinterpret_cast<const char*>(-1)) return;
+    const char* bytes = TerminalString(capability);
+    if (!bytes) return;
     std::size_t length = std::strlen(bytes);
     if (length > console.restoreBytes.size() - 3 - console.restoreLength) return;
     std::memcpy(console.restoreBytes.data() + console.restoreLength, bytes, length);
@@ -401,6 +406,7 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     // not look for scrolled rows at every refresh: that search hashes every
     // row of the screen, a cost that grows with the terminal's area.
     idlok(stdscr, FALSE);
+    console.scrollUp = TerminalString("ind");
     // Nothing is typed at this console, so its cursor is hidden and left
     // wherever the last output ended: that saves a cursor move on every line
     // of the trace.  endwin shows the cursor again.
@@ -420,6 +426,7 @@ void RestoreTerminal(Console& console) {
     }
     if (!console.cursesActive) return;
     console.cursesActive = false;
+    console.scrollUp = nullptr; // curses' terminal description goes with its screen
     if (console.resizeCaught) {
         sigaction(SIGWINCH, &console.previousResize, nullptr);
         console.resizeCaught = false;

@@ -35,6 +35,9 @@ struct Console {
     // Rows the trace has scrolled off the top of the screen; when the
     // terminal grows, as many of the lines still shown move down with it.
     long long rowsScrolledOff = 0;
+    // The terminal's "scroll up one line" string, looked up once when curses
+    // starts (null where it has none, and the slower scroll is used).
+    const char* scrollUp = nullptr;
     bool resizeCaught = false;          // our SIGWINCH handler is in place
     struct sigaction previousResize {}; // what SIGWINCH did before it
     // What a signal handler writes to put the terminal back, worked out while
