@@ -9,6 +9,7 @@
 #include "control/menu.h"
 #include "control/startup.h"
 #include "support/floating_point.h"
+#include "support/process.h"
 
 #include <SDL.h>
 

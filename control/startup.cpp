@@ -4,6 +4,7 @@
 // Start-up: everything that happens once before the title menu.
 #include "control/startup.h"
 
+#include "support/process.h"
 #include "support/regular_file.h"
 #include "support/rounding.h"
 #include "support/text.h"

@@ -1,10 +1,12 @@
 // SPDX-FileCopyrightText: 2026 The Nova Wing authors
 // SPDX-License-Identifier: GPL-2.0-or-later
 
-// The text console: the curses print region, the plain-line fallback, the
-// print operations, and restoring the terminal on exit and on signals.
+// The text console: the curses print region, its scrolling and resizing,
+// the plain-line fallback and the print operations.  Putting the terminal
+// back when the process ends is support/process.cpp's job.
 #include "support/console.h"
 #include "support/floating_point.h"
+#include "support/process.h"
 
 #include <curses.h>
 #include <term.h>
@@ -27,11 +29,6 @@ constexpr std::size_t kZoneWidth = 14;
 constexpr short kColourMap[8] = {COLOR_BLACK, COLOR_BLUE,    COLOR_GREEN,  COLOR_CYAN,
                                  COLOR_RED,   COLOR_MAGENTA, COLOR_YELLOW, COLOR_WHITE};
 
-// The console whose terminal the signal handler puts back.  It is the one
-// piece of process-wide state here, and it has to be: a signal handler gets
-// no arguments, and a process has only the one terminal to restore.
-std::atomic<Console*> signalConsole{nullptr};
-
 // Set when the terminal has changed size, taken by the screen writer before
 // its next line.  Process-wide for the same reason: it is the signal
 // handler's only way to say so, and only a lock-free flag is safe to set
@@ -50,12 +47,6 @@ void SendEscape(int fd, const char (&sequence)[4]) {
     if (fd < 0) return;
     ssize_t written = write(fd, sequence, 3);
     (void)written; // nothing to be done about a terminal that will not take it
-}
-
-// The terminal's own string for `capability`, or null where it has none.
-const char* TerminalString(const char* capability) {
-    const char* bytes = tigetstr(const_cast<char*>(capability));
-    return bytes == reinterpret_cast<const char*>(-1) ? nullptr : bytes;
 }
 
 // Whether the terminal curses just opened can move its cursor to any cell,
@@ -295,59 +286,11 @@ void Emit(Console& console, std::string_view text, int flags) {
         WriteDefault(console, text, flags);
 }
 
-// The signals after which the terminal is put back before the process ends.
-constexpr int kRestoreSignals[] = {SIGINT,  SIGTERM, SIGHUP, SIGQUIT, SIGABRT,
-                                   SIGSEGV, SIGBUS,  SIGFPE, SIGILL};
-
-// Appends the terminal's own string for `capability`, if it has one.
-void AppendCapability(Console& console, const char* capability) {
-    const char* bytes = TerminalString(capability);
-    if (!bytes) return;
-    std::size_t length = std::strlen(bytes);
-    if (length > console.restoreBytes.size() - 3 - console.restoreLength) return;
-    std::memcpy(console.restoreBytes.data() + console.restoreLength, bytes, length);
-    console.restoreLength += length;
-}
-
-// What endwin sends, worked out now, for a handler that may not call curses.
-void PrepareSignalRestore(Console& console) {
-    console.restoreLength = 0;
-    for (const char* capability : {"sgr0", "rmkx", "cnorm", "rmcup"})
-        AppendCapability(console, capability);
-    std::memcpy(console.restoreBytes.data() + console.restoreLength, "\033(B", 3);
-    console.restoreLength += 3;
-}
-
-// Only async-signal-safe calls: write, tcsetattr, sigaction, sigprocmask,
-// raise.  A crash in curses itself must still leave a usable terminal.
-extern "C" void RestoreAndDie(int sig) {
-    Console* console = signalConsole.load();
-    if (console && console->cursesActive) {
-        console->cursesActive = false;
-        if (console->modesSaved) tcsetattr(console->ttyFd, TCSANOW, &console->savedModes);
-        ssize_t written =
-            write(console->ttyFd, console->restoreBytes.data(), console->restoreLength);
-        (void)written; // nothing to be done about a terminal that will not take it
-    }
-    // Die of the same signal, so whoever started the game sees why it ended
-    // and a core dump is made where one would be.
-    struct sigaction fallback {};
-    fallback.sa_handler = SIG_DFL;
-    sigemptyset(&fallback.sa_mask);
-    sigaction(sig, &fallback, nullptr);
-    sigset_t pending;
-    sigemptyset(&pending);
-    sigaddset(&pending, sig);
-    sigprocmask(SIG_UNBLOCK, &pending, nullptr);
-    raise(sig);
-    _exit(128 + sig);
-}
-
 } // namespace
 
-Console::~Console() {
-    Console* self = this;
-    signalConsole.compare_exchange_strong(self, nullptr);
+const char* TerminalString(const char* capability) {
+    const char* bytes = tigetstr(const_cast<char*>(capability));
+    return bytes == reinterpret_cast<const char*>(-1) ? nullptr : bytes;
 }
 
 void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
@@ -448,23 +391,6 @@ void ReclaimTerminal(Console& console) {
     clearok(curscr, TRUE); // the other screen drew over ours
 }
 
-void InstallTerminalRestore(Console& console) {
-    signalConsole.store(&console);
-    struct sigaction action {};
-    action.sa_handler = RestoreAndDie;
-    sigemptyset(&action.sa_mask);
-    // One restore at a time: the other signals wait while it runs.
-    for (int sig : kRestoreSignals)
-        sigaddset(&action.sa_mask, sig);
-    for (int sig : kRestoreSignals) {
-        struct sigaction previous {};
-        sigaction(sig, nullptr, &previous);
-        // A signal the game was started to ignore (nohup) stays ignored.
-        if (previous.sa_handler == SIG_IGN) continue;
-        sigaction(sig, &action, nullptr);
-    }
-}
-
 OutputRoutine SetOutputRoutine(Console& console, OutputRoutine routine) {
     OutputRoutine previous = std::move(console.output);
     console.output = std::move(routine);
@@ -501,18 +427,4 @@ void PrintInt(Console& console, std::int32_t value, int flags) {
     char digits[32];
     int length = std::snprintf(digits, sizeof digits, format, static_cast<int>(value));
     Emit(console, std::string_view(digits, static_cast<std::size_t>(length)), flags);
-}
-
-void ExitProgram(Console& console, int code) {
-    RestoreTerminal(console);
-    std::fflush(stdout);
-    std::exit(code);
-}
-
-void ExitWithError(Console& console, std::string_view message) {
-    RestoreTerminal(console);
-    std::fflush(stdout);
-    std::fwrite(message.data(), 1, message.size(), stderr);
-    std::fputc('\n', stderr);
-    std::exit(1);
 }

@@ -68,11 +68,9 @@ void RestoreTerminal(Console& console);
 // text-mode video driver) has started and stopped its own.
 void ReclaimTerminal(Console& console);
 
-// Restores the terminal on SIGINT, SIGTERM, SIGHUP, SIGQUIT and the fatal
-// signals (SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL), then lets the signal's
-// own default action end the process (a core dump where the system wants
-// one).  The handler only writes saved bytes and sets saved modes.
-void InstallTerminalRestore(Console& console);
+// The terminal's own string for `capability` while curses is up, or null
+// where it has none.
+const char* TerminalString(const char* capability);
 
 // Installs a replacement output routine and returns the one it replaces.
 OutputRoutine SetOutputRoutine(Console& console, OutputRoutine routine);
@@ -83,9 +81,3 @@ void PrintInt(Console& console, std::int32_t value, int flags);
 inline void PrintLine(Console& console, std::string_view text) {
     PrintText(console, text, kPrintLineEnd);
 }
-
-// The program's only exit: restores the terminal, then exit(code).
-[[noreturn]] void ExitProgram(Console& console, int code);
-// For errors a person can act on: restores the terminal first, then writes the
-// message as one line on standard error and exits with code 1.
-[[noreturn]] void ExitWithError(Console& console, std::string_view message);

@@ -17,6 +17,7 @@
 #include "control/menu.h"
 #include "soak/soak_harness.h"
 #include "support/floating_point.h"
+#include "support/process.h"
 
 #include <sys/resource.h>
 

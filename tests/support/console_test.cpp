@@ -4,6 +4,7 @@
 // The console: print operations, the print region on a real pseudo-terminal,
 // the plain fallback and restoring the terminal.
 #include "support/console.h"
+#include "support/process.h"
 
 #include "support/floating_point_support.h"
 

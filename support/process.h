@@ -1,0 +1,26 @@
+// SPDX-FileCopyrightText: 2026 The Nova Wing authors
+// SPDX-License-Identifier: GPL-2.0-or-later
+
+// The process's way out.  However the game ends (its own exit, an error a
+// person can act on, or a signal), the console's terminal is put back first.
+#pragma once
+
+#include "support/console.h"
+
+#include <string_view>
+
+// Restores the terminal on SIGINT, SIGTERM, SIGHUP, SIGQUIT and the fatal
+// signals (SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL), then lets the signal's
+// own default action end the process (a core dump where the system wants
+// one).  The handler only writes saved bytes and sets saved modes.
+void InstallTerminalRestore(Console& console);
+
+// Works out, while curses is up, the bytes a signal handler writes to put the
+// terminal back (a handler may not call curses).  StartConsole calls it.
+void PrepareSignalRestore(Console& console);
+
+// The program's only exit: restores the terminal, then exit(code).
+[[noreturn]] void ExitProgram(Console& console, int code);
+// For errors a person can act on: restores the terminal first, then writes the
+// message as one line on standard error and exits with code 1.
+[[noreturn]] void ExitWithError(Console& console, std::string_view message);
