@@ -28,16 +28,19 @@ runner=$build/tests/soak/headless_run
 cd "$build/game"
 export SDL_VIDEODRIVER=dummy
 
-log=$build/valgrind.log
+# Runs over sdl12-compat keep a log of their own beside classic SDL's.
+sdl=classic sdl_name="classic SDL"
+[[ ${LD_LIBRARY_PATH:-} == *sdl12-compat* ]] && sdl=sdl12-compat sdl_name=sdl12-compat
+log=$build/valgrind-$sdl.log
 if ! valgrind --leak-check=full --show-leak-kinds=definite,indirect,possible \
     --errors-for-leak-kinds=definite,indirect,possible --error-exitcode=1 \
     --suppressions="$root/scripts/valgrind-images.supp" --log-file="$log" \
-    "$runner" "$frames" >/dev/null 2>"$build/valgrind-run.err"; then
+    "$runner" "$frames" >/dev/null 2>"$build/valgrind-run-$sdl.err"; then
   echo "valgrind: errors or leaks in a run of $frames frames; $log says:"
   grep -E '^==[0-9]+== ' "$log" | tail -60
   exit 1
 fi
-echo "valgrind: $frames frames:" \
+echo "valgrind (on $sdl_name): $frames frames:" \
   "$(grep -Eo 'ERROR SUMMARY: [0-9]+ errors' "$log"), $(grep -Eo 'definitely lost: [0-9,]+ bytes' "$log"), $(grep -Eo 'indirectly lost: [0-9,]+ bytes' "$log"), $(grep -Eo 'possibly lost: [0-9,]+ bytes' "$log") (suppressed: $(grep -Eo 'suppressed: [0-9,]+ bytes' "$log" | head -1 | grep -Eo '[0-9,]+ bytes' || echo 0 bytes)), $(grep -Eo 'still reachable: [0-9,]+ bytes' "$log") (SDL's own and the images, kept until exit)"
 
 # The run reports its own peak resident size on standard error.

@@ -21,6 +21,10 @@ class SdlScreen {
         setenv("SDL_VIDEODRIVER", "dummy", 1);
         SDL_Init(SDL_INIT_VIDEO);
         screen = SDL_SetVideoMode(w, h, bpp, 0);
+        // A new screen holds whatever its SDL left there: classic SDL zeroes
+        // it, sdl12-compat need not.  The tests read pixels back, so every
+        // one starts from black.
+        if (screen) SDL_FillRect(screen, nullptr, 0);
     }
     ~SdlScreen() {
         for (SDL_Surface* s : owned)
