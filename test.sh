@@ -4,7 +4,7 @@
 # Builds Nova Wing with its tests (installing what is missing) and runs every
 # test, on the two kinds of SDL 1.2 that players have:
 #
-#   native    this machine as it is (CI's Debian 12, classic SDL 1.2.15):
+#   native    this machine as it is:
 #             1. the normal build (build-test/): every test, the end-to-end
 #                ones included;
 #             2. the sanitizer build (build-asan/: AddressSanitizer and Undefined-
@@ -14,41 +14,54 @@
 #                build-fuzz/)
 #             5. and valgrind checks a headless run for memory errors, leaks and
 #                growth (scripts/valgrind.sh);
-#             6. the Debian package is built, checked with lintian and the
+#             6. on a machine with classic SDL and sdl12-compat beside it
+#                (Debian 12 with libsdl1.2-compat), steps 2, 4 and 5 once more
+#                over sdl12-compat, from the same builds;
+#             7. the Debian package is built, checked with lintian and the
 #                desktop validators, and tried in fresh Debian 12 and 13 roots
 #                (scripts/check-package.sh).
 #   debian13  a fresh Debian 13 root (sdl12-compat over SDL2) made from Debian's
+#   debian12  or a fresh Debian 12 root (classic SDL 1.2.15), made from Debian's
 #             packages by scripts/debian-root.sh, with the committed HEAD cloned
 #             into it; there, as a new user with sudo would: ./run.sh installs
 #             what is missing, builds the game and starts it to the title menu
 #             (the end-to-end case run_command), then ./test.sh runs the leg
-#             below. Its logs and screenshots are copied to build-debian13/.
-#   suite     step 1, and step 6 without the roots: what the debian13 leg runs
+#             below. Its logs and screenshots are copied to build-debian13/
+#             (build-debian12/).
+#   suite     step 1, and step 7 without the roots: what a root leg runs
 #             inside its root.
 #
-# NOVAWING_LEGS picks the legs (default "native debian13"). Each leg reports
-# its time and counts; a failure names the system it came from; the last line
-# counts the checks of every leg.
+# NOVAWING_LEGS picks the legs. By default the second leg is the other
+# system: "native debian13" on Debian 12 and elsewhere, "native debian12" on
+# Debian 13. Each leg reports its time and counts, and each step its time; a
+# failure names the system it came from; a check that could not run (its
+# build failed, no root could be made) is named and counted as failed, with
+# the reason; the last line counts the checks of every leg.
 # One block, read whole before it runs: a checkout or an edit during a long
 # run cannot change what runs.
 {
 set -euo pipefail
 cd "$(dirname "$0")"
-legs=${NOVAWING_LEGS:-native debian13}
+release=$( (. /etc/os-release && echo "${ID:-}${VERSION_ID:-}") 2>/dev/null || true)
+if [[ $release == debian13 ]]; then
+  legs=${NOVAWING_LEGS:-native debian12}
+else
+  legs=${NOVAWING_LEGS:-native debian13}
+fi
 for leg in $legs; do
   case $leg in
-    native | suite | debian13) ;;
+    native | suite | debian13 | debian12) ;;
     *)
-      echo "test.sh: NOVAWING_LEGS: unknown leg '$leg' (native, suite, debian13)" >&2
+      echo "test.sh: NOVAWING_LEGS: unknown leg '$leg' (native, suite, debian13, debian12)" >&2
       exit 2
       ;;
   esac
+  # The run inside a root must never make another one.
+  if [[ -n ${NOVAWING_IN_ROOT:-} && $leg == debian1[23] ]]; then
+    echo "test.sh: inside a Debian root already; the $leg leg runs only outside" >&2
+    exit 2
+  fi
 done
-# The run inside a root must never make another one.
-if [[ -n ${NOVAWING_IN_ROOT:-} && " $legs " == *" debian13 "* ]]; then
-  echo "test.sh: inside a Debian root already; the debian13 leg runs only outside" >&2
-  exit 2
-fi
 scripts/install-deps.sh --test
 jobs=$(nproc)
 sudo=""
@@ -59,7 +72,7 @@ root=""
 cleanup() {
   if [[ -n $root ]]; then
     $sudo scripts/debian-root.sh remove "$root" ||
-      echo "test.sh: the Debian 13 root $root is left in place" >&2
+      echo "test.sh: the Debian root $root is left in place" >&2
   fi
   rm -rf "$work"
 }
@@ -69,12 +82,20 @@ trap 'exit 143' TERM
 
 # This system, as a failure names it: "Debian GNU/Linux 12 (bookworm), classic
 # SDL 1.2.15" or "..., sdl12-compat 1.2.68".
-system=$( (. /etc/os-release && echo "$PRETTY_NAME") 2>/dev/null || uname -sr)
+os=$( (. /etc/os-release && echo "$PRETTY_NAME") 2>/dev/null || uname -sr)
 sdl=$(pkg-config --modversion sdl 2>/dev/null || echo "?")
 if dpkg --compare-versions "$sdl" le 1.2.15 2>/dev/null; then
-  system+=", classic SDL $sdl"
+  system="$os, classic SDL $sdl"
 else
-  system+=", sdl12-compat $sdl"
+  system="$os, sdl12-compat $sdl"
+fi
+# sdl12-compat beside classic SDL (Debian 12's libsdl1.2-compat): the checks
+# that need a build of their own run over it too, by LD_LIBRARY_PATH.
+compat_dir=/usr/lib/x86_64-linux-gnu/sdl12-compat
+compat_system=""
+if [[ $system == *"classic SDL"* && -e $compat_dir/libSDL-1.2.so.0 ]]; then
+  compat_version=$(dpkg-query -W -f='${Version}' libsdl1.2-compat 2>/dev/null | sed 's/-.*//')
+  compat_system="$os, sdl12-compat ${compat_version:-?} (by LD_LIBRARY_PATH)"
 fi
 
 passed=0
@@ -85,17 +106,35 @@ fail() {
   failed=$((failed + 1))
   failures+=("$1")
 }
+# A check that could not run is never silent: it is named, with the reason,
+# and counted as failed.
+not_run() {
+  echo "test.sh: NOT RUN: $1 ($2)"
+  fail "$1: not run, $2"
+}
 
-# One ctest run: its counts join the leg's, and each failed test is named.
+# Each step's time, as the step ends.
+step_started=0
+step() {
+  step_started=$SECONDS
+  echo "test.sh: step: $1"
+}
+step_took() {
+  local took=$((SECONDS - step_started))
+  echo "test.sh: step took $((took / 60)) min $((took % 60)) s: $1"
+}
+
+# One ctest run: its counts join the leg's, and each failed test is named
+# with the system it ran on.
 run_ctest() {
-  local dir=$1 log
-  shift
+  local where=$1 dir=$2 log
+  shift 2
   log=$(mktemp -p "$work")
   (cd "$dir" && ctest --output-on-failure -j"$jobs" "$@") 2>&1 | tee "$log" || true
   local counts
   counts=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
   if [[ -z $counts ]]; then
-    fail "$system: ctest in $dir ran no test"
+    fail "$where: ctest in $dir ran no test"
     return
   fi
   local f t name
@@ -103,27 +142,64 @@ run_ctest() {
   passed=$((passed + t - f))
   failed=$((failed + f))
   while read -r name; do
-    failures+=("$system: $name")
+    failures+=("$where: $name")
   done < <(sed -n '/The following tests FAILED:/,$p' "$log" |
     sed -n 's/^[[:space:]]*[0-9][0-9]* - \(.*\)$/\1/p')
 }
 
+built_test=no
 normal_suite() {
+  step "the normal build and its tests (build-test/)"
   if cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON >/dev/null &&
     cmake --build build-test -j"$jobs"; then
-    run_ctest build-test -LE soak
+    built_test=yes
+    run_ctest "$system" build-test -LE soak
   else
     fail "$system: the normal build (build-test/)"
+    not_run "$system: the normal and end-to-end tests" "the normal build failed"
   fi
+  step_took "the normal build and its tests"
 }
 
 # Inside a root this builds and checks the package but makes no root of its own.
 package_checks() {
+  step "the Debian package (scripts/check-package.sh)"
   if scripts/check-package.sh build-deb; then
     pass
   else
     fail "$system: the Debian package (scripts/check-package.sh, build-deb/package-checks/)"
   fi
+  step_took "the Debian package"
+}
+
+# scripts/fuzz.sh's exit status 3: its build failed, so nothing was fuzzed.
+fuzz_checks() {
+  local where=$1 status=0
+  shift
+  step "fuzzing on $where"
+  "$@" || status=$?
+  case $status in
+    0) pass ;;
+    3) fail "$where: the fuzz build (build-fuzz/)"
+       not_run "$where: fuzzing" "the fuzz build failed" ;;
+    *) fail "$where: fuzzing (scripts/fuzz.sh, build-fuzz/findings/)" ;;
+  esac
+  step_took "fuzzing on $where"
+  return "$status"
+}
+
+valgrind_check() {
+  local where=$1
+  shift
+  step "valgrind on $where"
+  if [[ $built_test != yes ]]; then
+    not_run "$where: valgrind" "the normal build (build-test/) failed"
+  elif "$@"; then
+    pass
+  else
+    fail "$where: valgrind (scripts/valgrind.sh)"
+  fi
+  step_took "valgrind on $where"
 }
 
 sanitizer_and_long_checks() {
@@ -132,46 +208,105 @@ sanitizer_and_long_checks() {
   export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan-suppressions.txt:print_suppressions=0
-  if ! cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON \
-    -DNOVAWING_SANITIZE=ON >/dev/null || ! cmake --build build-asan -j"$jobs"; then
-    fail "$system: the sanitizer build (build-asan/)"
-    return
-  fi
-  run_ctest build-asan -LE 'e2e|soak'
-
-  # The soak takes one core for several minutes; fuzzing and valgrind use the time.
-  (cd build-asan && ctest --output-on-failure -V -L soak) >build-asan/soak.log 2>&1 &
-  local soak=$!
-  if scripts/fuzz.sh 60; then pass; else fail "$system: fuzzing (scripts/fuzz.sh)"; fi
-  if scripts/valgrind.sh build-test; then pass; else fail "$system: valgrind (scripts/valgrind.sh)"; fi
-  package_checks
-  if wait "$soak"; then
-    grep -Eo 'soak: .*' build-asan/soak.log
-    pass
+  local built_asan=no soak=""
+  step "the sanitizer build and its tests (build-asan/)"
+  if cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON \
+    -DNOVAWING_SANITIZE=ON >/dev/null && cmake --build build-asan -j"$jobs"; then
+    built_asan=yes
+    run_ctest "$system, sanitizers" build-asan -LE 'e2e|soak'
   else
-    echo "the soak failed; the end of build-asan/soak.log:"
-    tail -40 build-asan/soak.log
-    fail "$system: the million-frame soak (build-asan/soak.log)"
+    fail "$system: the sanitizer build (build-asan/)"
+    not_run "$system: the tests under the sanitizers" "the sanitizer build failed"
+    not_run "$system: the million-frame soak" "the sanitizer build failed"
+    if [[ -n $compat_system ]]; then
+      not_run "$compat_system: the tests under the sanitizers" "the sanitizer build failed"
+    fi
+  fi
+  step_took "the sanitizer build and its tests"
+
+  # The soak takes one core for several minutes; the other checks use the time.
+  local soak_started=$SECONDS
+  if [[ $built_asan == yes ]]; then
+    (cd build-asan && ctest --output-on-failure -V -L soak) >build-asan/soak.log 2>&1 &
+    soak=$!
+  fi
+  local fuzzed=0
+  fuzz_checks "$system" scripts/fuzz.sh 60 || fuzzed=$?
+  valgrind_check "$system" scripts/valgrind.sh build-test
+
+  if [[ -n $compat_system ]]; then
+    # The same builds over sdl12-compat. LeakSanitizer needs the slower but
+    # exact unwinder to see through SDL2's frames to the call that made a block.
+    if [[ $built_asan == yes ]]; then
+      step "the tests under the sanitizers on $compat_system"
+      LD_LIBRARY_PATH=$compat_dir \
+        LSAN_OPTIONS=suppressions=$PWD/scripts/lsan-suppressions-compat.txt:print_suppressions=0:fast_unwind_on_malloc=0 \
+        run_ctest "$compat_system, sanitizers" build-asan -LE 'e2e|soak'
+      step_took "the tests under the sanitizers on sdl12-compat"
+    fi
+    if [[ $fuzzed == 3 ]]; then
+      not_run "$compat_system: fuzzing" "the fuzz build failed"
+    else
+      LD_LIBRARY_PATH=$compat_dir \
+        LSAN_OPTIONS=suppressions=$PWD/scripts/lsan-suppressions-compat.txt:print_suppressions=0:fast_unwind_on_malloc=0 \
+        fuzz_checks "$compat_system" scripts/fuzz.sh --no-build 20 || true
+    fi
+    valgrind_check "$compat_system" env LD_LIBRARY_PATH=$compat_dir \
+      scripts/valgrind.sh build-test
+  fi
+  package_checks
+
+  if [[ -n $soak ]]; then
+    if wait "$soak"; then
+      grep -Eo 'soak: .*' build-asan/soak.log
+      pass
+    else
+      echo "the soak failed; the end of build-asan/soak.log:"
+      tail -40 build-asan/soak.log
+      fail "$system: the million-frame soak (build-asan/soak.log)"
+    fi
+    local took=$((SECONDS - soak_started))
+    echo "test.sh: the soak and the steps beside it took $((took / 60)) min $((took % 60)) s"
   fi
 }
 
-# The checkout as committed, cloned into the root as a player would clone it.
-debian13_leg() {
-  local d13="Debian 13 (fresh root, sdl12-compat)"
-  local out=build-debian13
+# A fresh root of the other Debian release, with the checkout as committed
+# cloned into it as a player would clone it.
+root_leg() {
+  local leg=$1 suite name
+  case $leg in
+    debian13) suite=trixie name="Debian 13 (fresh root, sdl12-compat)" ;;
+    debian12) suite=bookworm name="Debian 12 (fresh root, classic SDL)" ;;
+  esac
+  local out=build-$leg
+  local run_check="$name: ./run.sh from a fresh clone to the title menu and out (run_command, $out/)"
+  local suite_check="$name: ./test.sh with the leg suite in the root"
   rm -rf "$out"
   mkdir -p "$out"
   if ! git rev-parse --verify -q HEAD >/dev/null; then
-    fail "$d13: this is no git checkout, so there is no HEAD to clone"
+    not_run "$run_check" "this is no git checkout, so there is no HEAD to clone"
+    not_run "$suite_check" "this is no git checkout, so there is no HEAD to clone"
+    return
+  fi
+  # A root is entered in a mount namespace of its own whose mounts stay
+  # private: an unprivileged container gives no such namespace, and a chroot
+  # whose / is not a mount point cannot make its mounts private.
+  if ! $sudo unshare --mount --propagation private true 2>"$work/unshare.err"; then
+    local why="no root can be entered here: unshare --mount --propagation private fails ($(head -1 "$work/unshare.err")); NOVAWING_LEGS=native leaves this leg out"
+    not_run "$run_check" "$why"
+    not_run "$suite_check" "$why"
     return
   fi
   if [[ -n $(git status --porcelain --untracked-files=no) ]]; then
-    echo "test.sh: the Debian 13 leg tests the committed HEAD $(git rev-parse --short HEAD);" \
+    echo "test.sh: the $leg leg tests the committed HEAD $(git rev-parse --short HEAD);" \
       "changes not yet committed are not in it"
   fi
-  root=$(mktemp -d "${TMPDIR:-/var/tmp}/novawing-debian13.XXXXXX")
-  if ! $sudo scripts/debian-root.sh new trixie "$root"; then
-    fail "$d13: making the root (scripts/debian-root.sh new trixie $root)"
+  step "making the $suite root"
+  root=$(mktemp -d "${TMPDIR:-/var/tmp}/novawing-$leg.XXXXXX")
+  if ! $sudo scripts/debian-root.sh new "$suite" "$root"; then
+    fail "$name: making the root (scripts/debian-root.sh new $suite $root)"
+    not_run "$run_check" "the root could not be made"
+    not_run "$suite_check" "the root could not be made"
     return
   fi
   git bundle create -q "$work/novawing.bundle" HEAD
@@ -184,23 +319,27 @@ debian13_leg() {
      apt-get -o DPkg::Lock::Timeout=600 update -qq &&
      apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends \
        xvfb xauth xdotool x11-apps tmux python3 >/dev/null'; then
-    fail "$d13: installing a display and a terminal in the root"
+    fail "$name: installing a display and a terminal in the root"
+    not_run "$run_check" "the root has no display"
+    not_run "$suite_check" "the root has no display"
     return
   fi
+  step_took "making the $suite root"
   local log=$out/leg.log
   # shellcheck disable=SC2016  # expanded inside the root
   $sudo scripts/debian-root.sh run "$root" --user player --sudo -- bash -c '
+    leg=$1
     git -c advice.detachedHead=false clone -q /tmp/novawing.bundle novawing && cd novawing ||
-      { echo "debian13: cannot clone the checkout"; exit 1; }
-    echo "debian13: $(. /etc/os-release && echo "$PRETTY_NAME"), checkout $(git log --oneline -1)"
+      { echo "$leg: cannot clone the checkout"; exit 1; }
+    echo "$leg: $(. /etc/os-release && echo "$PRETTY_NAME"), checkout $(git log --oneline -1)"
     if python3 -B tests/e2e/cases.py run_command --source-dir . --game-dir build/game \
         --artifacts "$HOME/run-command"; then
-      echo "debian13: run_command passed"
+      echo "$leg: run_command passed"
     else
-      echo "debian13: run_command FAILED"
+      echo "$leg: run_command FAILED"
     fi
-    NOVAWING_LEGS=suite NOVAWING_IN_ROOT=1 ./test.sh' 2>&1 |
-    sed -u 's/^/debian13| /' | tee "$log" || true
+    NOVAWING_LEGS=suite NOVAWING_IN_ROOT=1 ./test.sh' bash "$leg" 2>&1 |
+    sed -u "s/^/$leg| /" | tee "$log" || true
 
   # What the root saw, kept before the root goes.
   local home=$root/home/player
@@ -208,19 +347,19 @@ debian13_leg() {
   $sudo cp -r "$home/novawing/build-test/e2e-artifacts" "$out/e2e-artifacts" 2>/dev/null || true
   [[ -n $sudo ]] && $sudo chown -R "$(id -u):$(id -g)" "$out"
   if ! $sudo scripts/debian-root.sh remove "$root"; then
-    echo "test.sh: the Debian 13 root $root is left in place" >&2
+    echo "test.sh: the Debian root $root is left in place" >&2
   fi
   root=""
 
-  if grep -q '^debian13| debian13: run_command passed$' "$log"; then
+  if grep -q "^$leg| $leg: run_command passed\$" "$log"; then
     pass
   else
-    fail "$d13: ./run.sh from a fresh clone to the title menu and out (run_command, $out/)"
+    fail "$run_check"
   fi
   local summary
-  summary=$(grep -E '^debian13\| all: [0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
+  summary=$(grep -E "^$leg\| all: [0-9]+ passed, [0-9]+ failed\$" "$log" | tail -1)
   if [[ -z $summary ]]; then
-    fail "$d13: ./test.sh in the root ended without its summary ($log)"
+    fail "$suite_check ended without its summary ($log)"
     return
   fi
   local p f line
@@ -230,7 +369,7 @@ debian13_leg() {
   failed=$((failed + f))
   while read -r line; do
     [[ -n $line ]] && failures+=("$line")
-  done < <(sed -n 's/^debian13| FAILED on \(.*\)$/\1/p' "$log")
+  done < <(sed -n "s/^$leg| FAILED on \(.*\)\$/\1/p" "$log")
 }
 
 summaries=()
@@ -250,8 +389,12 @@ for leg in $legs; do
       where=$system
       ;;
     debian13)
-      debian13_leg
+      root_leg debian13
       where="a fresh Debian 13 root"
+      ;;
+    debian12)
+      root_leg debian12
+      where="a fresh Debian 12 root"
       ;;
   esac
   took=$((SECONDS - started))
@@ -267,7 +410,8 @@ for line in "${failures[@]}"; do
   echo "FAILED on $line"
 done
 # Every ctest run's tests, then the fuzzing, valgrind, the package, the soak
-# and the run command in the root as one check each.
+# and the run command in a root as one check each, and each check that could
+# not run as one failure.
 echo "all: $passed passed, $failed failed"
 [[ $failed -eq 0 ]]
 exit

@@ -10,8 +10,9 @@
 #   scripts/debian-root.sh run DIR [--user NAME] [--sudo] -- CMD [ARGS...]
 #       runs CMD inside DIR, as root or as the ordinary user NAME (created if
 #       missing; --sudo lets NAME use sudo without a password, as a desktop
-#       user's first account can), with /proc, /dev, /dev/pts and /dev/shm
-#       mounted for the run and unmounted afterwards, on failure too
+#       user's first account can), with DIR bound onto itself (/ is a mount
+#       point inside) and /proc, /dev, /dev/pts and /dev/shm mounted for the
+#       run, all unmounted afterwards, on failure too
 #   scripts/debian-root.sh remove DIR
 #       unmounts anything left inside DIR, then deletes it; refuses, leaving
 #       the tree in place, while anything is still mounted inside it
@@ -43,7 +44,7 @@ die() {
 }
 
 usage() {
-  sed -n '6,19p' "$self" | sed 's/^# \{0,1\}//' >&2
+  sed -n '6,20p' "$self" | sed 's/^# \{0,1\}//' >&2
   exit 2
 }
 
@@ -222,6 +223,10 @@ cmd_inside() {
   trap unmount_all EXIT
   trap 'exit 143' TERM
   trap 'exit 130' INT
+  # The root bound onto itself is a mount point of its own, so that inside
+  # it / is one too: a command there can make a root of its own again (the
+  # release's ./test.sh does), as unshare's --propagation needs.
+  mount --bind "$dir" "$dir" && mounted+=("$dir")
   mount -t proc proc "$dir/proc" && mounted+=("$dir/proc")
   mount --bind /dev "$dir/dev" && mounted+=("$dir/dev")
   mount -t devpts -o newinstance,ptmxmode=0666,mode=620,gid=5 devpts "$dir/dev/pts" &&
