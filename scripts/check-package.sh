@@ -9,7 +9,8 @@
 #      appstreamcli validate --no-net, and the manual page renders with man -l
 #      without a warning;
 #   3. in fresh Debian 12 and Debian 13 roots (scripts/debian-root.sh; classic
-#      SDL 1.2 and sdl12-compat) the package installs with apt, and an
+#      SDL 1.2 and sdl12-compat; on Debian 13 only its own release, as a
+#      package built there needs its libraries) the package installs with apt, and an
 #      ordinary user starts it under Xvfb: the window is
 #      titled "Nova Wing" and has an icon and the class novawing, the player's
 #      ~/.config/novawing/config.cfg appears, an 800x600 set there gives an
@@ -25,7 +26,15 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-deb}
-suites=${NOVAWING_PACKAGE_SUITES:-bookworm trixie}
+# A package built on Debian 12 installs on Debian 12 and 13; one built on
+# Debian 13 needs Debian 13's libraries (test.sh's debian12 leg builds and
+# checks Debian 12's package inside a Debian 12 root).
+default_suites="bookworm trixie"
+if [[ $( (. /etc/os-release && echo "${VERSION_CODENAME:-}") 2>/dev/null) == trixie ]]; then
+  default_suites=trixie
+  echo "check-package: built on Debian 13, so tried in a Debian 13 root only"
+fi
+suites=${NOVAWING_PACKAGE_SUITES:-$default_suites}
 # Tags lintian may give with -I --pedantic, each with the reason it stays.
 explained=()
 
