@@ -19,6 +19,12 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+// curses' own output routine: a byte handed to it goes into the screen's
+// output buffer and leaves with the screen's next refresh.  libtinfo exports
+// it (libncurses calls it for all its output) under a versioned name, but
+// curses.h does not declare it.
+extern "C" int _nc_outch_sp(SCREEN* screen, int byte);
+
 namespace {
 
 constexpr std::size_t kPieceLength = 2000; // longest text handed to the output routine at once
@@ -174,8 +180,8 @@ void ShiftWindow(WINDOW* window, int k, bool moveRecords, bool keepMarks) {
 // are rows to scroll), and curses' three pictures of the screen (ours, the
 // one it is building and the terminal's own) are shifted the same way with
 // none of their rows marked as changed: the refresh that follows then sends
-// only the new line.  The bytes go into curses' own output buffer, so they
-// leave with that refresh's one write.
+// only the new line.  The bytes go into the screen's own output buffer, so
+// they leave with that refresh's one write, on the console's terminal.
 bool ScrollScreen(const Console& console, int k) {
     const char* index = console.scrollUp;
     if (!index || k < 1 || k >= LINES) return false;
@@ -185,12 +191,16 @@ bool ScrollScreen(const Console& console, int k) {
     // more.
     wnoutrefresh(stdscr);
     if (is_cleared(curscr)) return false;
-    // Where the terminal's cursor stands is curses' own business (the
-    // cursor is left where output ended): an absolute move cannot go wrong.
-    if (mvcur(-1, -1, LINES - 1, 0) != OK) return false;
+    // "ind" scrolls only from the last row.  Every refresh leaves the
+    // terminal's cursor on stdscr's (leaveok is off), and curses knows it is
+    // there, so the scroll needs no move and curses' idea of the cursor stays
+    // right: "ind" does not move it.
+    if (console.cursorRow != LINES - 1) return false;
+    // Not putp or mvcur: they write to the process's standard output, which
+    // need not be this terminal, and through its own buffer.
+    SCREEN* screen = static_cast<SCREEN*>(console.screen);
     for (int i = 0; i < k; ++i)
-        putp(index);
-    wmove(curscr, LINES - 1, 0);
+        tputs_sp(screen, index, 1, _nc_outch_sp);
     // Rows of the picture being built that still differ from the terminal
     // (text written on the current line before this scroll) keep their mark
     // as they move up; the rows scrolled away take theirs with them.
@@ -323,6 +333,7 @@ void WriteToScreen(Console& console, std::string_view text, int flags) {
         getyx(stdscr, y, x);
         wmove(stdscr, y + 1, 0);
         wrefresh(stdscr);
+        console.cursorRow = getcury(stdscr); // where the refresh left the terminal's cursor
         console.refreshPending = false;
     } else {
         console.refreshPending = true;
@@ -421,11 +432,12 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     // row of the screen, a cost that grows with the terminal's area.
     idlok(stdscr, FALSE);
     console.scrollUp = TerminalString("ind");
-    // Nothing is typed at this console, so its cursor is hidden and left
-    // wherever the last output ended: that saves a cursor move on every line
-    // of the trace.  endwin shows the cursor again.
-    leaveok(stdscr, TRUE);
+    // Nothing is typed at this console, so its cursor is hidden (endwin
+    // shows it again); each refresh still leaves it on stdscr's cursor, the
+    // start of the row under the newest line, where the next scroll wants it.
+    leaveok(stdscr, FALSE);
     curs_set(0);
+    console.cursorRow = -1;
     // Nor is anything read from it, so curses need not look for typed-ahead
     // input before every refresh: one system call less per line.
     typeahead(-1);

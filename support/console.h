@@ -60,6 +60,7 @@ struct Console {
     // curses starts); otherwise a scroll copies every row's cells.
     bool moveRowRecords = false;
     bool refreshPending = false; // text written since the last refresh
+    int cursorRow = -1;          // the terminal's cursor row after the last refresh; -1 unknown
 
     ~Console(); // no longer the one the signal handler restores
 };
