@@ -5,6 +5,17 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+// A terminal's size in character cells, written COLSxROWS.
+struct TerminalSize {
+    int cols = 80;
+    int rows = 24;
+    std::string Name() const { return std::to_string(cols) + "x" + std::to_string(rows); }
+};
+
+// Reads "COLSxROWS[,COLSxROWS...]" (each side 2 to 1000); false for anything else.
+bool ParseTerminalSizes(const std::string& text, std::vector<TerminalSize>& sizes);
 
 struct BenchOptions {
     std::string gameDir;       // the build's game directory: novawing, config.cfg, data/
@@ -14,4 +25,7 @@ struct BenchOptions {
     double playSeconds = 20;   // the whole game's measured play window
     bool inProcess = true;     // frame, console and start-up figures
     bool wholeGame = true;     // the real game under Xvfb, if it can be run
+    // The terminals the whole game's trace goes to, one run of the game each.
+    std::vector<TerminalSize> gameTerminals{TerminalSize{}};
+    bool peer = false; // also Debian's powermanga in play, under the same kind of Xvfb
 };

@@ -5,6 +5,7 @@
 //
 //   novawing-bench [--json FILE] [--frames N] [--console-frames N]
 //                  [--play-seconds S] [--game | --no-game]
+//                  [--terminal-size COLSxROWS[,COLSxROWS...]] [--peer]
 //
 // Without options it measures one frame of play, the console trace, start-up
 // in-process, and (when Xvfb and xdotool are there) the whole game from
@@ -34,8 +35,12 @@ namespace {
 void Usage(std::FILE* out) {
     std::fprintf(out, "usage: novawing-bench [--json FILE] [--frames N] [--console-frames N]\n"
                       "                      [--play-seconds S] [--game | --no-game]\n"
-                      "  --game     only the whole game under Xvfb\n"
-                      "  --no-game  only the in-process figures\n");
+                      "                      [--terminal-size COLSxROWS[,COLSxROWS...]] [--peer]\n"
+                      "  --game           only the whole game under Xvfb\n"
+                      "  --no-game        only the in-process figures\n"
+                      "  --terminal-size  the whole game's console terminal(s), one run each\n"
+                      "                   (default 80x24)\n"
+                      "  --peer           also Debian's powermanga in play, in the same run\n");
 }
 
 bool ParseArguments(int argc, char** argv, BenchOptions& options) {
@@ -69,6 +74,17 @@ bool ParseArguments(int argc, char** argv, BenchOptions& options) {
                 std::fprintf(stderr, "novawing-bench: --play-seconds wants at least 1\n");
                 return false;
             }
+        } else if (arg == "--terminal-size") {
+            const char* v = value("--terminal-size");
+            if (!v) return false;
+            if (!ParseTerminalSizes(v, options.gameTerminals)) {
+                std::fprintf(stderr,
+                             "novawing-bench: --terminal-size wants COLSxROWS[,COLSxROWS...], "
+                             "each from 2 to 1000\n");
+                return false;
+            }
+        } else if (arg == "--peer") {
+            options.peer = true;
         } else if (arg == "--game") {
             options.inProcess = false;
             options.wholeGame = true;
@@ -87,6 +103,27 @@ bool ParseArguments(int argc, char** argv, BenchOptions& options) {
 }
 
 } // namespace
+
+bool ParseTerminalSizes(const std::string& text, std::vector<TerminalSize>& sizes) {
+    std::vector<TerminalSize> parsed;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t comma = text.find(',', from);
+        const std::string one =
+            text.substr(from, comma == std::string::npos ? comma : comma - from);
+        TerminalSize size;
+        char x = 0;
+        char rest = 0;
+        if (std::sscanf(one.c_str(), "%d%c%d%c", &size.cols, &x, &size.rows, &rest) != 3 ||
+            x != 'x' || size.cols < 2 || size.cols > 1000 || size.rows < 2 || size.rows > 1000)
+            return false;
+        parsed.push_back(size);
+        if (comma == std::string::npos) break;
+        from = comma + 1;
+    }
+    sizes = parsed;
+    return true;
+}
 
 int main(int argc, char** argv) {
     SetUpFloatingPoint();

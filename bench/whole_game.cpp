@@ -27,6 +27,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <mutex>
@@ -154,6 +155,21 @@ bool Xdotool(const std::string& binary, std::vector<std::string>& env,
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// One step of the weave: presses the keys of phase[0] or, when it is empty,
+// lets go of those of phase[1] (space-separated), in one xdotool run.
+void ChangeKeys(const std::string& xdotool, std::vector<char*>& envp,
+                const char* const (&phase)[2]) {
+    const char* down = phase[0];
+    std::istringstream keys(*down ? down : phase[1]);
+    std::vector<std::string> args = {xdotool, *down ? "keydown" : "keyup"};
+    for (std::string key; keys >> key;)
+        args.push_back(key);
+    std::vector<char*> argv = Pointers(args);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, xdotool.c_str(), nullptr, nullptr, argv.data(), envp.data()) == 0)
+        waitpid(pid, nullptr, 0);
 }
 
 // Reads the game's terminal and timestamps the trace lines that matter.
@@ -361,6 +377,12 @@ struct GameRun {
     }
 };
 
+// What the comparison across runs needs of one run in play.
+struct PlayFigures {
+    double cpuPercent = -1; // of one core, over the play window
+    double fps = -1;
+};
+
 } // namespace
 
 bool WholeGameToolsPresent(std::string& missing) {
@@ -372,7 +394,11 @@ bool WholeGameToolsPresent(std::string& missing) {
     return missing.empty();
 }
 
-bool RunWholeGameBench(const BenchOptions& options, Report& report) {
+namespace {
+
+// One run of the game with its console on a pseudo-terminal of the given size.
+bool RunGameOnTerminal(const BenchOptions& options, const TerminalSize& terminal, Report& report,
+                       PlayFigures& played) {
     const std::string binary = options.gameDir + "/novawing";
     if (access(binary.c_str(), X_OK) != 0) {
         report.Note("whole game skipped: no game at " + binary);
@@ -388,10 +414,11 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
     std::vector<std::string> env = ChildEnvironment(server.display);
     std::vector<char*> envp = Pointers(env);
 
-    // The console on an 80 x 24 pseudo-terminal, as in a default terminal window.
+    // The console on a pseudo-terminal of the size asked for (80 x 24 is a
+    // default terminal window, 300 x 100 a maximised one on a large screen).
     winsize size{};
-    size.ws_col = 80;
-    size.ws_row = 24;
+    size.ws_col = static_cast<unsigned short>(terminal.cols);
+    size.ws_row = static_cast<unsigned short>(terminal.rows);
     GameRun game;
     const Steady::time_point launch = Steady::now();
     game.pid = forkpty(&game.master, nullptr, nullptr, &size);
@@ -490,17 +517,7 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
             switchesEnd = InvoluntarySwitches(game.pid);
             break;
         }
-        // One xdotool run per change: "keyup ..." or "keydown ...".
-        const char* down = kPhases[step % 4][0];
-        const char* up = kPhases[step % 4][1];
-        std::istringstream keys(*down ? down : up);
-        std::vector<std::string> args = {xdotool, *down ? "keydown" : "keyup"};
-        for (std::string key; keys >> key;)
-            args.push_back(key);
-        std::vector<char*> argv = Pointers(args);
-        pid_t pid = -1;
-        if (posix_spawn(&pid, xdotool.c_str(), nullptr, nullptr, argv.data(), envp.data()) == 0)
-            waitpid(pid, nullptr, 0);
+        ChangeKeys(xdotool, envp, kPhases[step % 4]);
         if (waitpid(game.pid, nullptr, WNOHANG) == game.pid) {
             game.pid = -1;
             return fail("the game ended during play");
@@ -601,9 +618,13 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
     report.AddWithGoal("startup_launch_to_title_ms", titleAt * 1000.0, "ms",
                        "start-up: launch to title on display", "<= 300 ms",
                        titleAt * 1000.0 <= 300.0, 1);
+    played.cpuPercent = cpu;
+    played.fps = fps;
     report.Note("whole game: novawing under Xvfb " + server.display +
                 " (640x480x24), console on "
-                "an 80x24 pseudo-terminal (TERM=xterm), keys by xdotool; menu Down, Space, Up, "
+                "a pseudo-terminal of " +
+                terminal.Name() +
+                " (TERM=xterm), keys by xdotool; menu Down, Space, Up, "
                 "Space; " +
                 std::string(twoPlayers ? "two players" : "NOT two players") +
                 " played; the window opens " + std::to_string(settle).substr(0, 3) +
@@ -614,4 +635,191 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
                 "game window, which includes the title menu's own 250 ms pass delay before its "
                 "first flip");
     return true;
+}
+
+// The peer: Debian's powermanga, a shooter of the same kind, run (never
+// read) under an Xvfb of its own and played with the keys a player would
+// press.  Intro and menu: Return, then Return on "PLAY"; in play: Space fires,
+// the arrows weave as the game's players do.  Its own settings and scores go
+// to a home directory made for the run and removed after it.
+bool RunPeer(const BenchOptions& options, Report& report, PlayFigures& played) {
+    const std::string binary = "/usr/games/powermanga";
+    if (access(binary.c_str(), X_OK) != 0) {
+        report.Note("peer skipped: " + binary + " is not installed (apt-get install powermanga)");
+        return false;
+    }
+    char home[] = "/tmp/novawing-bench-peer-XXXXXX";
+    if (!mkdtemp(home)) {
+        report.Note("peer skipped: no temporary home directory");
+        return false;
+    }
+    const std::string homeDir = home;
+    std::error_code ignored;
+    std::filesystem::create_directories(homeDir + "/.config", ignored);
+    auto cleanUp = [&] { std::filesystem::remove_all(homeDir, ignored); };
+
+    const std::string xdotool = FindOnPath("xdotool");
+    Xvfb server;
+    std::string error;
+    if (!server.Start(FindOnPath("Xvfb"), error)) {
+        cleanUp();
+        report.Note("peer skipped: " + error);
+        return false;
+    }
+    std::vector<std::string> env = ChildEnvironment(server.display);
+    std::erase_if(env, [](const std::string& e) { return e.rfind("HOME=", 0) == 0; });
+    env.push_back("HOME=" + homeDir);
+    std::vector<char*> envp = Pointers(env);
+
+    std::vector<std::string> args = {"powermanga", "--window", "--nosound"};
+    std::vector<char*> argv = Pointers(args);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    GameRun peer;
+    const int spawned =
+        posix_spawn(&peer.pid, binary.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        server.Stop();
+        cleanUp();
+        report.Note("peer skipped: powermanga did not start");
+        return false;
+    }
+    XProbe probe;
+    auto stop = [&](const std::string& why) {
+        peer.Kill();
+        probe.Close();
+        server.Stop();
+        cleanUp();
+        if (!why.empty()) report.Note("peer stopped: " + why);
+        return why.empty();
+    };
+
+    // Its window is 640 x 400; the intro shows once it is lit.
+    constexpr int kPeerWidth = 640;
+    constexpr int kPeerHeight = 400;
+    bool shown = false;
+    for (int waited = 0; waited < 10000 && !shown; waited += 20) {
+        if (!probe.IsOpen()) probe.Open(server.display);
+        shown = probe.IsOpen() && probe.FindWindow(kPeerWidth, kPeerHeight) && probe.AnyLit();
+        if (!shown) SleepMs(20);
+    }
+    if (!shown) return stop("its window did not appear");
+    for (int i = 0; i < 2; ++i) {
+        SleepMs(1500);
+        Xdotool(xdotool, env, {"key", "Return"});
+    }
+    SleepMs(1500);
+    // The score, along the top edge: it changes only in play.
+    const std::uint64_t scoreBefore = probe.RegionHash(130, 0, 270, 30);
+    Xdotool(xdotool, env, {"keydown", "space"});
+
+    static const char* const kWeave[4][2] = {
+        {"Left Up", ""}, {"", "Left Up"}, {"Right Down", ""}, {"", "Right Down"}};
+    const Steady::time_point start = Steady::now();
+    double windowStart = -1;
+    double cpuStart = 0, fineStart = 0, serverStart = 0;
+    for (int step = 0;; ++step) {
+        const double elapsed = Seconds(start, Steady::now());
+        if (windowStart < 0 && elapsed >= kSettleSeconds) {
+            windowStart = elapsed;
+            cpuStart = ProcessCpuSeconds(peer.pid);
+            fineStart = ProcessCpuSecondsFine(peer.pid);
+            serverStart = ProcessCpuSeconds(server.pid);
+        }
+        if (windowStart >= 0 && elapsed - windowStart >= options.playSeconds) break;
+        ChangeKeys(xdotool, envp, kWeave[step % 4]);
+        if (waitpid(peer.pid, nullptr, WNOHANG) == peer.pid) {
+            peer.pid = -1;
+            return stop("powermanga ended during play");
+        }
+        const double left = windowStart < 0 ? kSettleSeconds - elapsed
+                                            : options.playSeconds - (elapsed - windowStart);
+        SleepMs(std::clamp(static_cast<int>(left * 1000.0), 1, 500));
+    }
+    const double seconds = Seconds(start, Steady::now()) - windowStart;
+    const double cpu = (ProcessCpuSeconds(peer.pid) - cpuStart) / seconds * 100.0;
+    const double fine = (ProcessCpuSecondsFine(peer.pid) - fineStart) / seconds * 100.0;
+    const double serverCpu = (ProcessCpuSeconds(server.pid) - serverStart) / seconds * 100.0;
+    const double peakMb = PeakResidentMb(peer.pid);
+    const bool inPlay = probe.RegionHash(130, 0, 270, 30) != scoreBefore;
+    Xdotool(xdotool, env, {"keyup", "space", "Left", "Right", "Up", "Down"});
+    stop("");
+
+    played.cpuPercent = cpu;
+    report.Add("peer_cpu_percent", cpu, "%", "peer (powermanga in play): CPU of one core (stat)",
+               2);
+    report.Add("peer_cpu_percent_schedstat", fine, "%", "  the same from schedstat", 2);
+    report.Add("peer_peak_rss_mb", peakMb, "MB", "  peer's peak resident (VmHWM)", 1);
+    report.Add("peer_xvfb_cpu_percent", serverCpu, "%", "  Xvfb's CPU meanwhile (not the peer's)",
+               2);
+    report.Note(
+        "peer: " + binary + " --window --nosound under Xvfb " + server.display +
+        " (640x480x24), keys by xdotool: Return twice (intro, PLAY), then Space held and "
+        "the arrows weaving, " +
+        std::to_string(static_cast<int>(seconds + 0.5)) + " s measured after " +
+        std::to_string(kSettleSeconds).substr(0, 3) + " s; " +
+        (inPlay ? "in play (its score changed)" : "NOT seen in play (its score unchanged)"));
+    return true;
+}
+
+} // namespace
+
+bool RunWholeGameBench(const BenchOptions& options, Report& report) {
+    // One run of the game per terminal; with more than one, each figure's
+    // name and label say which terminal it is from (80 x 24 keeps the plain
+    // names).
+    const bool several = options.gameTerminals.size() > 1;
+    bool ran = true;
+    std::vector<std::pair<TerminalSize, PlayFigures>> games;
+    for (const TerminalSize& terminal : options.gameTerminals) {
+        if (several)
+            std::fprintf(stderr, "novawing-bench: the whole game, trace on %s...\n",
+                         terminal.Name().c_str());
+        Report part;
+        PlayFigures played;
+        const bool done = RunGameOnTerminal(options, terminal, part, played);
+        ran = ran && done;
+        const bool plain = terminal.cols == 80 && terminal.rows == 24;
+        for (Figure figure : part.figures) {
+            if (!plain) figure.key += "_" + terminal.Name();
+            if (several) figure.label += " [" + terminal.Name() + "]";
+            report.figures.push_back(figure);
+        }
+        for (const auto& text : part.texts)
+            if (std::none_of(report.texts.begin(), report.texts.end(),
+                             [&](const auto& t) { return t.first == text.first; }))
+                report.texts.push_back(text);
+        for (const std::string& note : part.notes)
+            report.Note(several ? "[" + terminal.Name() + "] " + note : note);
+        if (done) games.emplace_back(terminal, played);
+    }
+
+    PlayFigures peer;
+    if (options.peer) {
+        std::fprintf(stderr, "novawing-bench: the peer, powermanga, in play...\n");
+        ran = RunPeer(options, report, peer) && ran;
+    }
+    // The comparisons, from the same run.
+    for (const auto& [terminal, played] : games) {
+        const std::string key =
+            terminal.cols == 80 && terminal.rows == 24 ? "" : "_" + terminal.Name();
+        if (peer.cpuPercent > 0) {
+            const double ratio = played.cpuPercent / peer.cpuPercent;
+            report.AddWithGoal("game_cpu_over_peer" + key, ratio, "",
+                               "whole game CPU / peer's, trace on " + terminal.Name(), "<= 1",
+                               ratio <= 1.0, 2);
+        }
+        if (&played != &games.front().second && games.front().second.fps > 0) {
+            const double ratio = played.fps / games.front().second.fps;
+            report.AddWithGoal("game_fps_ratio" + key, ratio, "",
+                               "whole game fps, " + terminal.Name() + " / " +
+                                   games.front().first.Name(),
+                               ">= 0.98", ratio >= 0.98, 3);
+        }
+    }
+    return ran;
 }

@@ -19,6 +19,12 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+// curses' own output routine: a byte handed to it goes into the screen's
+// output buffer and leaves with the screen's next refresh.  libtinfo exports
+// it (libncurses calls it for all its output) under a versioned name, but
+// curses.h does not declare it.
+extern "C" int _nc_outch_sp(SCREEN* screen, int byte);
+
 namespace {
 
 constexpr std::size_t kPieceLength = 2000; // longest text handed to the output routine at once
@@ -85,27 +91,83 @@ void ScrollRegion(int top, int bottom, int k) {
     delwin(region);
 }
 
-// Scrolls one of curses' whole-screen windows up by k rows, marking nothing
-// as changed.
-void ShiftWindow(WINDOW* window, int k) {
+#if !NCURSES_OPAQUE
+// How ncurses keeps one row of a window: its cells, the first and last
+// column changed since the last refresh, and where the row was before a
+// scroll.  curses.h names this record (struct ldat) but does not spell it
+// out; RowRecordsAsExpected checks the layout on the running library before
+// the console relies on it.
+struct CursesRow {
+    chtype* text;
+    NCURSES_SIZE_T firstchar;
+    NCURSES_SIZE_T lastchar;
+    NCURSES_SIZE_T oldindex;
+};
+
+CursesRow* RowsOf(WINDOW* window) {
+    return reinterpret_cast<CursesRow*>(window->_line);
+}
+#endif
+
+// Whether the rows of curses' windows are laid out as CursesRow says, tried
+// on the fresh stdscr: a character written shows in the record's cells and
+// its column in the record's changed range, each row with cells of its own.
+bool RowRecordsAsExpected() {
+#if NCURSES_OPAQUE
+    return false;
+#else
+    if (LINES < 2 || COLS < 3) return false;
+    wtouchln(stdscr, 0, LINES, 0);
+    mvwaddch(stdscr, 1, 2, 'Q');
+    const CursesRow* rows = RowsOf(stdscr);
+    const bool expected = rows[0].text != rows[1].text && rows[0].text && rows[1].text &&
+                          (rows[1].text[2] & A_CHARTEXT) == 'Q' && rows[1].firstchar == 2 &&
+                          rows[1].lastchar == 2 && rows[0].firstchar == _NOCHANGE &&
+                          is_linetouched(stdscr, 1) && !is_linetouched(stdscr, 0);
+    mvwaddch(stdscr, 1, 2, ' ');
+    wmove(stdscr, 0, 0);
+    touchwin(stdscr); // as a fresh stdscr is: every row to be drawn
+    return expected;
+#endif
+}
+
+// Scrolls one of curses' whole-screen windows up by k rows.  With the row
+// records it can rely on, it moves the records round (their cells and their
+// changed marks go with them) and blanks the k rows that come in: a cost in
+// rows, not in cells.  Otherwise wscrl copies every row's cells, and the
+// marks are worked out again: those of the picture curses is building stay
+// with the rows they were on (`keepMarks`), the others' are cleared.
+void ShiftWindow(WINDOW* window, int k, bool moveRecords, bool keepMarks) {
+    const int rows = getmaxy(window);
+#if !NCURSES_OPAQUE
+    if (moveRecords) {
+        CursesRow* row = RowsOf(window);
+        std::rotate(row, row + k, row + rows);
+        const chtype blank = getbkgd(window);
+        const int cols = getmaxx(window);
+        for (int r = rows - k; r < rows; ++r) {
+            std::fill(row[r].text, row[r].text + cols, blank);
+            row[r].firstchar = _NOCHANGE;
+            row[r].lastchar = _NOCHANGE;
+            row[r].oldindex = _NEWINDEX;
+        }
+        if (!keepMarks) wtouchln(window, 0, rows, 0);
+        return;
+    }
+#else
+    (void)moveRecords;
+#endif
+    int first = rows;
+    int last = -1;
+    for (int r = k; keepMarks && r < rows; ++r) {
+        if (!is_linetouched(window, r)) continue;
+        first = std::min(first, r - k);
+        last = r - k;
+    }
     scrollok(window, TRUE);
     wscrl(window, k);
     scrollok(window, FALSE);
-    wtouchln(window, 0, getmaxy(window), 0);
-}
-
-// The same for the picture curses is building, whose rows marked as changed
-// stay marked where they move to.
-void ShiftMarked(WINDOW* window, int k) {
-    const int rows = getmaxy(window);
-    int first = rows;
-    int last = -1;
-    for (int row = k; row < rows; ++row) {
-        if (!is_linetouched(window, row)) continue;
-        first = std::min(first, row - k);
-        last = row - k;
-    }
-    ShiftWindow(window, k);
+    wtouchln(window, 0, rows, 0);
     if (last >= first) wtouchln(window, first, last - first + 1, 1);
 }
 
@@ -118,9 +180,10 @@ void ShiftMarked(WINDOW* window, int k) {
 // are rows to scroll), and curses' three pictures of the screen (ours, the
 // one it is building and the terminal's own) are shifted the same way with
 // none of their rows marked as changed: the refresh that follows then sends
-// only the new line.  The bytes go into curses' own output buffer, so they
-// leave with that refresh's one write.
-bool ScrollScreen(const char* index, int k) {
+// only the new line.  The bytes go into the screen's own output buffer, so
+// they leave with that refresh's one write, on the console's terminal.
+bool ScrollScreen(const Console& console, int k) {
+    const char* index = console.scrollUp;
     if (!index || k < 1 || k >= LINES) return false;
     // Our picture's changes go into the one being built first, so that the
     // two hold the same rows when they shift.  After a resize the next
@@ -128,18 +191,22 @@ bool ScrollScreen(const char* index, int k) {
     // more.
     wnoutrefresh(stdscr);
     if (is_cleared(curscr)) return false;
-    // Where the terminal's cursor stands is curses' own business (the
-    // cursor is left where output ended): an absolute move cannot go wrong.
-    if (mvcur(-1, -1, LINES - 1, 0) != OK) return false;
+    // "ind" scrolls only from the last row.  Every refresh leaves the
+    // terminal's cursor on stdscr's (leaveok is off), and curses knows it is
+    // there, so the scroll needs no move and curses' idea of the cursor stays
+    // right: "ind" does not move it.
+    if (console.cursorRow != LINES - 1) return false;
+    // Not putp or mvcur: they write to the process's standard output, which
+    // need not be this terminal, and through its own buffer.
+    SCREEN* screen = static_cast<SCREEN*>(console.screen);
     for (int i = 0; i < k; ++i)
-        putp(index);
-    wmove(curscr, LINES - 1, 0);
+        tputs_sp(screen, index, 1, _nc_outch_sp);
     // Rows of the picture being built that still differ from the terminal
     // (text written on the current line before this scroll) keep their mark
     // as they move up; the rows scrolled away take theirs with them.
     for (WINDOW* window : {curscr, stdscr})
-        ShiftWindow(window, k);
-    ShiftMarked(newscr, k);
+        ShiftWindow(window, k, console.moveRowRecords, false);
+    ShiftWindow(newscr, k, console.moveRowRecords, true);
     return true;
 }
 
@@ -204,6 +271,11 @@ void CatchResize(Console& console) {
 // 1-based here, as the cursor arithmetic below is worked out that way.
 void WriteToScreen(Console& console, std::string_view text, int flags) {
     if (resizePending.load(std::memory_order_relaxed)) FollowResize(console);
+    if (console.repaintPending) {
+        // Back from a stop: the shell has drawn over the screen meanwhile.
+        console.repaintPending = 0;
+        clearok(curscr, TRUE);
+    }
     int y = 0;
     int x = 0;
     getyx(stdscr, y, x);
@@ -244,8 +316,7 @@ void WriteToScreen(Console& console, std::string_view text, int flags) {
         target = bottom - extra + 1;
     }
     if (scroll > 0) {
-        if (top != 1 || bottom != LINES ||
-            !ScrollScreen(console.scrollUp, static_cast<int>(scroll)))
+        if (top != 1 || bottom != LINES || !ScrollScreen(console, static_cast<int>(scroll)))
             ScrollRegion(static_cast<int>(top), static_cast<int>(bottom), static_cast<int>(scroll));
         console.rowsScrolledOff += scroll;
         if (target < 1) target = 1;
@@ -255,11 +326,18 @@ void WriteToScreen(Console& console, std::string_view text, int flags) {
     // What printw("%s") would write: the text up to a NUL byte, if any.
     waddnstr(stdscr, text.data(), static_cast<int>(std::min<long long>(length, 1 << 20)));
 
+    // Each line goes out with its own refresh once it is complete; the
+    // pieces before its end (a label, then numbers) wait for it, so a line
+    // costs one refresh however many pieces it is printed in.
     if (flags & kPrintLineEnd) {
         getyx(stdscr, y, x);
         wmove(stdscr, y + 1, 0);
+        wrefresh(stdscr);
+        console.cursorRow = getcury(stdscr); // where the refresh left the terminal's cursor
+        console.refreshPending = false;
+    } else {
+        console.refreshPending = true;
     }
-    wrefresh(stdscr);
 }
 
 // The default output routine when there is no curses screen: plain lines on
@@ -315,6 +393,8 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     console.modesSaved = false;
     if (in && isatty(fileno(out)) && term && *term) {
         console.modesSaved = tcgetattr(fileno(out), &console.savedModes) == 0;
+        console.ttyFd = fileno(out);
+        CatchSuspend(console);
         screen = newterm(nullptr, out, in);
     }
     if (screen && !CanAddressCursor()) {
@@ -325,6 +405,8 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
         screen = nullptr;
     }
     if (!screen) {
+        ReleaseSuspend(console);
+        console.ttyFd = -1;
         console.plain = true;
         console.plainOut = out;
         // A trace piped into a reader that stops reading (`novawing | head`)
@@ -350,14 +432,18 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     // row of the screen, a cost that grows with the terminal's area.
     idlok(stdscr, FALSE);
     console.scrollUp = TerminalString("ind");
-    // Nothing is typed at this console, so its cursor is hidden and left
-    // wherever the last output ended: that saves a cursor move on every line
-    // of the trace.  endwin shows the cursor again.
-    leaveok(stdscr, TRUE);
+    // Nothing is typed at this console, so its cursor is hidden (endwin
+    // shows it again); each refresh still leaves it on stdscr's cursor, the
+    // start of the row under the newest line, where the next scroll wants it.
+    leaveok(stdscr, FALSE);
     curs_set(0);
+    console.cursorRow = -1;
     // Nor is anything read from it, so curses need not look for typed-ahead
     // input before every refresh: one system call less per line.
     typeahead(-1);
+    console.moveRowRecords = RowRecordsAsExpected();
+    console.refreshPending = false;
+    console.repaintPending = 0;
     SetUpColourPairs();
     PrepareSignalRestore(console);
 }
@@ -368,6 +454,7 @@ void RestoreTerminal(Console& console) {
         return;
     }
     if (!console.cursesActive) return;
+    ReleaseSuspend(console);
     console.cursesActive = false;
     console.scrollUp = nullptr; // curses' terminal description goes with its screen
     if (console.resizeCaught) {
@@ -378,7 +465,13 @@ void RestoreTerminal(Console& console) {
     // draws through curses too, when SDL tried its text-mode driver), and
     // endwin ends only the current screen: ours holds the shell's modes.
     set_term(static_cast<SCREEN*>(console.screen));
+    // A piece of a line still waiting for its line's end is shown first.
+    if (console.refreshPending) wrefresh(stdscr);
+    console.refreshPending = false;
     endwin();
+    // The modes the shell last had: the ones the game started with, or the
+    // ones it was given while the game was stopped (Ctrl-Z, stty, fg).
+    if (console.modesSaved) tcsetattr(console.ttyFd, TCSADRAIN, &console.savedModes);
     SendEscape(console.ttyFd, "\033(B");
     delscreen(static_cast<SCREEN*>(console.screen));
     console.screen = nullptr;

@@ -47,6 +47,20 @@ struct Console {
     std::size_t restoreLength = 0;
     termios savedModes{}; // the terminal's modes before curses changed them
     bool modesSaved = false;
+    // Bytes that bring the program's screen back after a stop (Ctrl-Z, then
+    // fg): the alternate screen, keypad on, cursor off, ESC ( U.
+    std::array<char, 128> resumeBytes{};
+    std::size_t resumeLength = 0;
+    bool suspendCaught = false;          // our SIGTSTP handler is in place
+    struct sigaction previousSuspend {}; // what SIGTSTP did before it
+    // Set by the SIGTSTP handler once the process is continued: the next
+    // line repaints the whole screen, which the shell drew over meanwhile.
+    volatile std::sig_atomic_t repaintPending = 0;
+    // Whether curses' rows can be moved by their row records (checked when
+    // curses starts); otherwise a scroll copies every row's cells.
+    bool moveRowRecords = false;
+    bool refreshPending = false; // text written since the last refresh
+    int cursorRow = -1;          // the terminal's cursor row after the last refresh; -1 unknown
 
     ~Console(); // no longer the one the signal handler restores
 };

@@ -6,7 +6,9 @@
 // exits.
 #include "support/process.h"
 
+#include <array>
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -24,14 +26,70 @@ std::atomic<Console*> signalConsole{nullptr};
 constexpr int kRestoreSignals[] = {SIGINT,  SIGTERM, SIGHUP, SIGQUIT, SIGABRT,
                                    SIGSEGV, SIGBUS,  SIGFPE, SIGILL};
 
-// Appends the terminal's own string for `capability`, if it has one.
-void AppendCapability(Console& console, const char* capability) {
+// Appends the terminal's own string for `capability`, if it has one, to a
+// byte list, leaving room for the three bytes of a character-set escape.
+void AppendCapability(std::array<char, 128>& list, std::size_t& used, const char* capability) {
     const char* bytes = TerminalString(capability);
     if (!bytes) return;
     std::size_t length = std::strlen(bytes);
-    if (length > console.restoreBytes.size() - 3 - console.restoreLength) return;
-    std::memcpy(console.restoreBytes.data() + console.restoreLength, bytes, length);
-    console.restoreLength += length;
+    if (length > list.size() - 3 - used) return;
+    std::memcpy(list.data() + used, bytes, length);
+    used += length;
+}
+
+void WriteSaved(int fd, const std::array<char, 128>& bytes, std::size_t length) {
+    ssize_t written = write(fd, bytes.data(), length);
+    (void)written; // nothing to be done about a terminal that will not take it
+}
+
+void SetSuspendHandler(void (*handler)(int), struct sigaction* previous) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART; // the game's writes and sleeps go on after fg
+    sigaction(SIGTSTP, &action, previous);
+}
+
+// Takes the signal's default action now, from inside its handler: the
+// action put back, the signal let through, and raised again.
+void RaiseWithDefaultAction(int sig) {
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    sigaction(sig, &fallback, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, sig);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    raise(sig);
+}
+
+// Only async-signal-safe calls: tcgetattr, tcsetattr, write, sigaction,
+// sigprocmask, raise.
+extern "C" void SuspendAndResume(int sig) {
+    const int savedErrno = errno;
+    Console* console = signalConsole.load();
+    const bool up = console && console->cursesActive && console->ttyFd >= 0;
+    termios program{};
+    const bool haveProgram = up && tcgetattr(console->ttyFd, &program) == 0;
+    if (up) {
+        if (console->modesSaved) tcsetattr(console->ttyFd, TCSADRAIN, &console->savedModes);
+        WriteSaved(console->ttyFd, console->restoreBytes, console->restoreLength);
+    }
+    // Stop as the signal's default action does.
+    RaiseWithDefaultAction(sig);
+    // Continued (fg): the terminal's modes now are the shell's, kept for the
+    // end of the game; the program's come back, and its screen.
+    SetSuspendHandler(SuspendAndResume, nullptr);
+    if (up && console->cursesActive) {
+        termios shell{};
+        if (console->modesSaved && tcgetattr(console->ttyFd, &shell) == 0)
+            console->savedModes = shell;
+        if (haveProgram) tcsetattr(console->ttyFd, TCSADRAIN, &program);
+        WriteSaved(console->ttyFd, console->resumeBytes, console->resumeLength);
+        console->repaintPending = 1;
+    }
+    errno = savedErrno;
 }
 
 // Only async-signal-safe calls: write, tcsetattr, sigaction, sigprocmask,
@@ -41,21 +99,11 @@ extern "C" void RestoreAndDie(int sig) {
     if (console && console->cursesActive) {
         console->cursesActive = false;
         if (console->modesSaved) tcsetattr(console->ttyFd, TCSANOW, &console->savedModes);
-        ssize_t written =
-            write(console->ttyFd, console->restoreBytes.data(), console->restoreLength);
-        (void)written; // nothing to be done about a terminal that will not take it
+        WriteSaved(console->ttyFd, console->restoreBytes, console->restoreLength);
     }
     // Die of the same signal, so whoever started the game sees why it ended
     // and a core dump is made where one would be.
-    struct sigaction fallback {};
-    fallback.sa_handler = SIG_DFL;
-    sigemptyset(&fallback.sa_mask);
-    sigaction(sig, &fallback, nullptr);
-    sigset_t pending;
-    sigemptyset(&pending);
-    sigaddset(&pending, sig);
-    sigprocmask(SIG_UNBLOCK, &pending, nullptr);
-    raise(sig);
+    RaiseWithDefaultAction(sig);
     _exit(128 + sig);
 }
 
@@ -66,13 +114,33 @@ Console::~Console() {
     signalConsole.compare_exchange_strong(self, nullptr);
 }
 
-// What endwin sends, worked out now, for a handler that may not call curses.
+// What endwin sends, worked out now, for a handler that may not call curses;
+// and what brings the program's screen back after a stop.
 void PrepareSignalRestore(Console& console) {
     console.restoreLength = 0;
     for (const char* capability : {"sgr0", "rmkx", "cnorm", "rmcup"})
-        AppendCapability(console, capability);
+        AppendCapability(console.restoreBytes, console.restoreLength, capability);
     std::memcpy(console.restoreBytes.data() + console.restoreLength, "\033(B", 3);
     console.restoreLength += 3;
+    console.resumeLength = 0;
+    for (const char* capability : {"smcup", "smkx", "civis"})
+        AppendCapability(console.resumeBytes, console.resumeLength, capability);
+    std::memcpy(console.resumeBytes.data() + console.resumeLength, "\033(U", 3);
+    console.resumeLength += 3;
+}
+
+void CatchSuspend(Console& console) {
+    struct sigaction previous {};
+    if (sigaction(SIGTSTP, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) return;
+    signalConsole.store(&console);
+    SetSuspendHandler(SuspendAndResume, &console.previousSuspend);
+    console.suspendCaught = true;
+}
+
+void ReleaseSuspend(Console& console) {
+    if (!console.suspendCaught) return;
+    sigaction(SIGTSTP, &console.previousSuspend, nullptr);
+    console.suspendCaught = false;
 }
 
 void InstallTerminalRestore(Console& console) {

@@ -19,6 +19,17 @@ void InstallTerminalRestore(Console& console);
 // terminal back (a handler may not call curses).  StartConsole calls it.
 void PrepareSignalRestore(Console& console);
 
+// Ctrl-Z and fg while curses is up.  Put in place before curses starts (so
+// curses keeps its own handler out, and with it a pair of system calls on
+// every refresh): on SIGTSTP the handler puts the terminal back as the shell
+// had it and stops the process; when it is continued it brings the program's
+// modes and screen back and asks the next line to repaint the screen.  A
+// game started with SIGTSTP ignored leaves it ignored.  Only writes saved
+// bytes and reads and sets the terminal's modes.
+void CatchSuspend(Console& console);
+// Gives SIGTSTP back to whoever had it.
+void ReleaseSuspend(Console& console);
+
 // The program's only exit: restores the terminal, then exit(code).
 [[noreturn]] void ExitProgram(Console& console, int code);
 // For errors a person can act on: restores the terminal first, then writes the

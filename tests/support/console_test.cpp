@@ -356,8 +356,32 @@ TEST(ConsoleScreen, NewestLineOnTheSecondToLastRow) {
     EXPECT_EQ(Row(stdscr, 0), Numbered(2));
     EXPECT_EQ(Row(stdscr, 22), Numbered(24));
     EXPECT_EQ(Row(stdscr, 23), "");
+    pty.Take();
+
+    // The scroll itself goes to the console's own terminal, ahead of the
+    // line, and nothing to the process's standard output (which need not be
+    // that terminal, and has a buffer of its own).
+    int captured[2];
+    ASSERT_EQ(pipe(captured), 0);
+    fcntl(captured[0], F_SETFL, O_NONBLOCK);
+    std::fflush(stdout);
+    const int savedOut = dup(1);
+    dup2(captured[1], 1);
+    PrintLine(console, Numbered(25));
+    std::fflush(stdout);
+    dup2(savedOut, 1);
+    close(savedOut);
+    close(captured[1]);
+    char stray[64];
+    EXPECT_LE(read(captured[0], stray, sizeof stray), 0) << "terminal bytes on standard output";
+    close(captured[0]);
+    const std::string scrolled = pty.Take();
+    const std::string index = tigetstr(const_cast<char*>("ind"));
+    ASSERT_NE(scrolled.find(Numbered(25)), std::string::npos);
+    EXPECT_LT(scrolled.find(index), scrolled.find(Numbered(25)));
+
     std::size_t bytes = 0;
-    for (int n = 25; n <= 64; ++n) {
+    for (int n = 26; n <= 64; ++n) {
         PrintLine(console, Numbered(n));
         bytes += pty.Take(0).size();
     }
@@ -370,7 +394,7 @@ TEST(ConsoleScreen, NewestLineOnTheSecondToLastRow) {
     EXPECT_EQ(Row(stdscr, 23), "");
     EXPECT_EQ(Row(curscr, 23), "");
     // The terminal scrolls; the rows above are not sent again.
-    EXPECT_LT(bytes / 40, 64u);
+    EXPECT_LT(bytes / 39, 64u);
     RestoreTerminal(console);
 }
 
@@ -460,6 +484,21 @@ TEST(ConsoleScreen, RestoreEndsCursesThenSendsTheStandardCharacterSet) {
     RestoreTerminal(console);
     PrintLine(console, "late line");
     EXPECT_EQ(pty.Take(), "");
+
+    // A line's first pieces wait for its end to go out; a game that ends
+    // before the end still shows them, before the screen is left.
+    Pty cut;
+    Console ending;
+    StartConsole(ending, cut.out, cut.in);
+    ASSERT_TRUE(ending.cursesActive);
+    PrintText(ending, "Drawing number ", 0);
+    PrintInt(ending, 7, kPrintZone);
+    RestoreTerminal(ending);
+    bytes = cut.Take();
+    const std::size_t piece = bytes.find("Drawing number");
+    ASSERT_NE(piece, std::string::npos);
+    EXPECT_NE(bytes.find(" 7", piece), std::string::npos);
+    EXPECT_LT(piece, bytes.rfind(leaveScreen));
 }
 
 TEST(ConsoleResize, ShrinkAndGrowKeepTheNewestLineOnTheSecondToLastRow) {
@@ -648,6 +687,167 @@ TEST(ConsoleExit, SignalsRestoreTheTerminalBeforeTheProcessDies) {
     std::string bytes = pty.Take();
     EXPECT_TRUE(Contains(bytes, "still running"));
     EXPECT_EQ(bytes.substr(bytes.size() - 3), "\033(B");
+}
+
+namespace {
+
+// Reads what the terminal is sent into `bytes` until `done` says it has
+// what it waits for; false if that has not come within a generous time (a
+// fault, not a slow machine: the game writes a line every few milliseconds).
+template <typename Done>
+bool ReadUntil(Pty& pty, std::string& bytes, Done done) {
+    for (int waited = 0; waited < 60000 && !done(bytes); waited += 20) {
+        bytes += pty.Take(0);
+        if (!done(bytes)) poll(nullptr, 0, 20);
+    }
+    return done(bytes);
+}
+
+// One byte from a pipe, or 0 when none came within a minute.
+char ReadReport(int fd) {
+    pollfd ready{fd, POLLIN, 0};
+    char c = 0;
+    if (poll(&ready, 1, 60000) > 0 && read(fd, &c, 1) == 1) return c;
+    return 0;
+}
+
+// The highest n of "trace line n" in `bytes`.
+int LastNumbered(const std::string& bytes) {
+    int last = 0;
+    const std::string word = "trace line ";
+    for (std::size_t at = bytes.find(word); at != std::string::npos; at = bytes.find(word, at + 1))
+        last = std::max(last, std::atoi(bytes.c_str() + at + word.size()));
+    return last;
+}
+
+} // namespace
+
+TEST(ConsoleSuspend, CtrlZGivesTheShellItsTerminalAndFgDrawsTheTraceAgain) {
+    // A shell of our own in a session of its own on the pseudo-terminal
+    // runs the game as a foreground job, as a terminal window's shell does:
+    // Ctrl-Z typed at the terminal stops the job and the shell takes the
+    // terminal back; "fg" gives it to the job again and continues it.
+    Pty pty;
+    termios shellModes{};
+    ASSERT_EQ(tcgetattr(pty.slave, &shellModes), 0);
+    int report[2];
+    int command[2];
+    ASSERT_EQ(pipe(report), 0);
+    ASSERT_EQ(pipe(command), 0);
+    std::fflush(nullptr);
+    const pid_t shell = fork();
+    if (shell == 0) {
+        std::signal(SIGTTOU, SIG_IGN); // a shell sets the foreground from the background
+        if (setsid() < 0 || ioctl(pty.slave, TIOCSCTTY, 0) != 0) _exit(90);
+        int go[2];
+        if (pipe(go) != 0) _exit(91);
+        const pid_t job = fork();
+        if (job == 0) {
+            // A shell's jobs start with the job-control signals at their defaults.
+            std::signal(SIGTTOU, SIG_DFL);
+            std::signal(SIGTSTP, SIG_DFL);
+            setpgid(0, 0);
+            for (int fd = 0; fd < 3; ++fd) // its standard streams are the terminal
+                dup2(pty.slave, fd);
+            char c = 0;
+            if (read(go[0], &c, 1) != 1) _exit(92); // in the foreground now
+            UseTerminal("xterm");
+            Console console;
+            StartConsole(console, pty.out, pty.in);
+            InstallTerminalRestore(console);
+            for (int n = 1;; ++n) {
+                PrintLine(console, Numbered(n));
+                poll(nullptr, 0, 5);
+            }
+        }
+        setpgid(job, job);
+        tcsetpgrp(pty.slave, job);
+        if (write(report[1], &job, sizeof job) != sizeof job) _exit(93);
+        if (write(go[1], "g", 1) != 1) _exit(93);
+        for (;;) {
+            int status = 0;
+            if (waitpid(job, &status, WUNTRACED) != job) _exit(94);
+            if (WIFSTOPPED(status)) {
+                tcsetpgrp(pty.slave, getpgrp()); // the terminal is the shell's again
+                if (write(report[1], "s", 1) != 1) _exit(95);
+                char c = 0;
+                if (read(command[0], &c, 1) != 1) _exit(96);
+                tcsetpgrp(pty.slave, job); // fg
+                kill(-job, SIGCONT);
+                continue;
+            }
+            const char ended = WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM ? 't' : 'x';
+            if (write(report[1], &ended, 1) != 1) _exit(97);
+            _exit(0);
+        }
+    }
+    ASSERT_GT(shell, 0);
+    close(report[1]);
+    close(command[0]);
+    auto finish = [&] {
+        close(command[1]);
+        close(report[0]);
+        int status = 0;
+        waitpid(shell, &status, 0);
+        return status;
+    };
+
+    pid_t job = -1;
+    pollfd started{report[0], POLLIN, 0};
+    ASSERT_GT(poll(&started, 1, 60000), 0);
+    ASSERT_EQ(read(report[0], &job, sizeof job), static_cast<ssize_t>(sizeof job));
+    std::string bytes;
+    const bool playing =
+        ReadUntil(pty, bytes, [](const std::string& b) { return LastNumbered(b) >= 30; });
+    EXPECT_TRUE(playing) << "the trace did not start";
+    if (!playing) {
+        kill(job, SIGKILL);
+        finish();
+        return;
+    }
+
+    // Ctrl-Z: the job stops, and the terminal is as the shell had it.
+    ASSERT_EQ(write(pty.master, "\x1a", 1), 1);
+    EXPECT_EQ(ReadReport(report[0]), 's') << "the game did not stop";
+    bytes += pty.Take();
+    const std::size_t stop = bytes.rfind("\033(B");
+    ASSERT_NE(stop, std::string::npos);
+    EXPECT_EQ(stop, bytes.size() - 3) << "nothing may follow the restore while stopped";
+    const std::string before = bytes.substr(0, stop);
+    EXPECT_NE(before.rfind("\033[?1049l"), std::string::npos);        // the normal screen
+    EXPECT_GT(before.rfind("\033[?25h"), before.rfind("trace line")); // cursor on
+    termios stopped{};
+    ASSERT_EQ(tcgetattr(pty.slave, &stopped), 0);
+    EXPECT_EQ(stopped.c_lflag, shellModes.c_lflag);
+    EXPECT_EQ(stopped.c_iflag, shellModes.c_iflag);
+    EXPECT_EQ(stopped.c_oflag, shellModes.c_oflag);
+    const int lastShown = LastNumbered(before);
+
+    // fg: the program's screen and modes come back, the lines that were on
+    // the screen are drawn again, and the trace goes on from where it was.
+    ASSERT_EQ(write(command[1], "c", 1), 1);
+    std::string after;
+    const bool resumed = ReadUntil(
+        pty, after, [&](const std::string& b) { return LastNumbered(b) > lastShown + 30; });
+    EXPECT_TRUE(resumed) << "the trace did not go on after fg";
+    const std::size_t enter = after.find("\033[?1049h");
+    ASSERT_NE(enter, std::string::npos);
+    EXPECT_NE(after.find(Numbered(lastShown), enter), std::string::npos)
+        << "the line shown before the stop was not drawn again";
+    EXPECT_NE(after.find(Numbered(lastShown - 5), enter), std::string::npos)
+        << "the screen was not drawn again";
+    termios playingModes{};
+    ASSERT_EQ(tcgetattr(pty.slave, &playingModes), 0);
+    EXPECT_EQ(playingModes.c_lflag & (ECHO | ICANON), 0u) << "the program's modes are not back";
+
+    // The end: SIGTERM to the job puts the terminal back as the shell had it.
+    kill(job, SIGTERM);
+    const char ended = ReadReport(report[0]);
+    EXPECT_EQ(ended, 't');
+    finish();
+    termios last{};
+    ASSERT_EQ(tcgetattr(pty.slave, &last), 0);
+    EXPECT_EQ(last.c_lflag, shellModes.c_lflag);
 }
 
 TEST(ConsoleExit, ExitProgramAndExitWithErrorRestoreFirst) {
