@@ -1,0 +1,438 @@
+#!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Nova Wing authors
+# SPDX-License-Identifier: GPL-2.0-or-later
+# Makes the Debian source package of HEAD (the release tarball as the
+# .orig.tar.gz, debian/ beside it) and builds and checks it with Debian's own
+# tools, as Debian's buildds and QA do, on Debian 12 and Debian 13:
+#   1. sbuild in unshare mode, in a clean root made by mmdebstrap
+#      (--variant=buildd), with no network during the build; dh_auto_test
+#      runs the hermetic tests there;
+#   2. lintian --pedantic -I, the release's own, on the .dsc and the .debs
+#      (sbuild runs it in the root): no error, no warning;
+#   3. autopkgtest of the built packages with the unshare backend: both tests;
+#   4. piuparts: install, remove and purge in a fresh root leave nothing;
+#   5. the desktop entry (desktop-file-validate), the metainfo (appstreamcli
+#      validate --no-net) and the manual page (man -l, no warning);
+#   6. reproducibility: Debian 13's packages built a second time, by hand in
+#      a root from the same tarball, in another build path,
+#      under disorderfs (shuffled file order) and faketime (a clock a year
+#      and more ahead), with another umask, time zone, locale, host name,
+#      user and job count: the .debs are bit-identical, diffoscope finds
+#      nothing;
+#   7. reuse lint of every tracked file, with Debian 13's reuse (Debian 12's
+#      cannot read REUSE.toml), in that same root.
+# It is run by hand for now, beside scripts/check-package.sh (what ./test.sh
+# runs): from a cold cache it takes about 25 min on two busy cores, more than
+# the test command can spend, and its path inside a root is still untried.
+# The two releases run side by side.  Inside a root already (ischroot, or
+# NOVAWING_IN_ROOT=1) roots are not nested: there it builds with
+# dpkg-buildpackage and runs lintian, the validators of step 5 and reuse
+# lint (when this release's reuse reads REUSE.toml).
+#
+#   scripts/debian-tools-check.sh [OUT_DIR]  default build-debian-tools/
+# Exit status 0 means every check passed.  Each step prints its time and
+# result; the logs and reports stay in OUT_DIR.  Needs root (or sudo).  The
+# roots' tarballs are kept in NOVAWING_CACHE/sbuild (default
+# /var/cache/novawing) and made again when older than NOVAWING_BASE_DAYS days
+# (default 7); NOVAWING_PACKAGE_SUITES (default "bookworm trixie") chooses
+# the releases.  The builds and autopkgtests run as the system user
+# novawing-build, given the subordinate ids 300000-365535 that sbuild's
+# unshare mode needs.
+# One block, read whole before it runs: a checkout or an edit during the
+# long run cannot change what runs.
+{
+set -uo pipefail
+cd "$(dirname "$0")/.." || exit 1
+here=$PWD
+out=$(mkdir -p "${1:-build-debian-tools}" && cd "${1:-build-debian-tools}" && pwd)
+read -ra suites <<<"${NOVAWING_PACKAGE_SUITES:-bookworm trixie}"
+# The release whose packages are built a second time, and whose reuse reads
+# REUSE.toml.
+twin=trixie
+mirror=${NOVAWING_MIRROR:-http://deb.debian.org/debian}
+cache=${NOVAWING_CACHE:-/var/cache/novawing}/sbuild
+days=${NOVAWING_BASE_DAYS:-7}
+user=novawing-build
+in_root=0
+if ischroot 2>/dev/null || [[ ${NOVAWING_IN_ROOT:-0} == 1 ]]; then in_root=1; fi
+sudo=""
+[[ $(id -u) -eq 0 ]] || sudo="sudo"
+
+failed=0
+fail() {
+  echo "debian-tools-check: FAILED: $*"
+  failed=1
+}
+ok() { echo "debian-tools-check: ok: $*"; }
+# Runs a step and prints how long it took and how it ended.
+timed() { # NAME COMMAND...
+  local name=$1 start rc
+  shift
+  start=$(date +%s)
+  "$@"
+  rc=$?
+  echo "debian-tools-check: time: $name: $(($(date +%s) - start)) s (exit $rc)"
+  return $rc
+}
+# The same, with the command's output in LOG.
+timed_log() { # NAME LOG COMMAND...
+  local name=$1 log=$2 start rc
+  shift 2
+  start=$(date +%s)
+  "$@" >"$log" 2>&1
+  rc=$?
+  echo "debian-tools-check: time: $name: $(($(date +%s) - start)) s (exit $rc)"
+  return $rc
+}
+# Prints a report whole, indented, under a heading.
+show() { # HEADING FILE
+  echo "$1"
+  if [[ -s $2 ]]; then sed 's/^/  /' "$2"; else echo "  (nothing)"; fi
+}
+install_missing() { # PACKAGE...
+  local need=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
+  done
+  [[ ${#need[@]} -gt 0 ]] || return 0
+  $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq &&
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
+      --no-install-recommends "${need[@]}" >"$out/apt-tools.log" 2>&1 ||
+    { tail -5 "$out/apt-tools.log"; return 1; }
+}
+
+version=$(sed -n 's/^project(NovaWing VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
+debversion=$(dpkg-parsechangelog -l debian/changelog -S Version 2>/dev/null ||
+  sed -n '1s/.*(\(.*\)).*/\1/p' debian/changelog)
+
+# The source package: the release tarball as .orig.tar.gz, debian/ beside it.
+make_source() {
+  local src=$out/source tarball
+  rm -rf "$src" && mkdir -p "$src"
+  tarball=$(scripts/release.sh HEAD "$src") || return 1
+  mv "$tarball" "$src/novawing_$version.orig.tar.gz"
+  tar -xzf "$src/novawing_$version.orig.tar.gz" -C "$src"
+  cp -r debian "$src/novawing-$version/"
+  (cd "$src" && dpkg-source -b "novawing-$version" >"$src/dpkg-source.log" 2>&1) ||
+    { cat "$src/dpkg-source.log"; return 1; }
+  chmod -R a+rX "$src"
+}
+
+# 5. The desktop entry, the metainfo and the manual page, as packaged.
+check_files() { # DEB REPORT_DIR
+  local deb=$1 reports=$2 tree
+  tree=$(mktemp -d)
+  dpkg-deb -x "$deb" "$tree"
+  if desktop-file-validate "$tree/usr/share/applications/novawing.desktop" \
+    >"$reports/desktop-file-validate.txt" 2>&1; then
+    ok "desktop-file-validate: $(cat "$reports/desktop-file-validate.txt")"
+  else
+    fail "desktop-file-validate: $(cat "$reports/desktop-file-validate.txt")"
+  fi
+  if appstreamcli validate --no-net "$tree/usr/share/metainfo/org.example.novawing.metainfo.xml" \
+    >"$reports/appstreamcli.txt" 2>&1; then
+    ok "appstreamcli validate --no-net: $(tr '\n' ' ' <"$reports/appstreamcli.txt")"
+  else
+    fail "appstreamcli validate --no-net: $(cat "$reports/appstreamcli.txt")"
+  fi
+  local man_warnings
+  man_warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l \
+    "$tree/usr/share/man/man6/novawing.6.gz" 2>&1 >"$reports/man.txt")
+  if [[ -n $man_warnings || ! -s $reports/man.txt ]]; then
+    fail "man -l novawing.6.gz: ${man_warnings:-nothing rendered}"
+  else
+    ok "man -l renders novawing(6), $(wc -l <"$reports/man.txt") lines, no warning"
+  fi
+  rm -rf "$tree"
+}
+
+# lintian's findings: any error or warning fails.  Run as root, it warns
+# that it is; that line is not a finding.
+judge_lintian() { # WHAT REPORT
+  sed -i '/running with root privileges is not recommended/d' "$2"
+  show "lintian --pedantic -I ($1):" "$2"
+  if grep -Eq '^[EW]: ' "$2"; then
+    fail "lintian reports errors or warnings on $1"
+  else
+    ok "lintian on $1: no error, no warning"
+  fi
+}
+
+# reuse 4 and later read REUSE.toml.
+reuse_reads_toml() {
+  local v
+  v=$(reuse --version 2>/dev/null | grep -o '[0-9][0-9.]*' | head -1)
+  [[ -n $v && ${v%%.*} -ge 4 ]]
+}
+
+# ---- Inside a root: what needs no root of its own. ----
+if [[ $in_root -eq 1 ]]; then
+  echo "debian-tools-check: inside a root already: no root of its own, so dpkg-buildpackage," \
+    "lintian and the file checks here"
+  timed "tools" install_missing build-essential debhelper dpkg-dev fakeroot lintian \
+    desktop-file-utils appstream man-db reuse || exit 1
+  timed "source package" make_source || exit 1
+  timed_log "build dependencies" "$out/build-dep.log" $sudo apt-get \
+    -o DPkg::Lock::Timeout=600 build-dep -y -qq "$out"/source/novawing_*.dsc ||
+    { tail -5 "$out/build-dep.log"; exit 1; }
+  DEB_BUILD_OPTIONS="parallel=$(nproc) ${DEB_BUILD_OPTIONS:-}"
+  export DEB_BUILD_OPTIONS
+  (cd "$out/source/novawing-$version" &&
+    timed_log "dpkg-buildpackage" "$out/dpkg-buildpackage.log" dpkg-buildpackage -us -uc) ||
+    { tail -40 "$out/dpkg-buildpackage.log"; exit 1; }
+  ok "dpkg-buildpackage: $(grep -m1 'tests passed' "$out/dpkg-buildpackage.log")"
+  changes=$(ls "$out"/source/novawing_*_amd64.changes)
+  timed_log "lintian" "$out/lintian.txt" lintian --pedantic -I "$changes"
+  judge_lintian "this release's build, source and binaries" "$out/lintian.txt"
+  check_files "$out/source/novawing_${debversion}_amd64.deb" "$out"
+  if reuse_reads_toml; then
+    if (cd "$here" && timed_log "reuse lint" "$out/reuse.txt" reuse lint); then
+      ok "reuse lint: $(grep -i 'congratulations' "$out/reuse.txt")"
+    else
+      show "reuse lint:" "$out/reuse.txt"
+      fail "reuse lint"
+    fi
+  else
+    echo "debian-tools-check: reuse $(reuse --version 2>/dev/null) cannot read REUSE.toml;" \
+      "the native leg lints with Debian 13's"
+  fi
+  [[ $failed -eq 0 ]] || { echo "debian-tools-check: failed; the reports are in $out"; exit 1; }
+  echo "debian-tools-check: passed; the reports are in $out"
+  exit 0
+fi
+
+# ---- The native leg: every check, in clean roots of each release. ----
+[[ $(id -u) -eq 0 ]] || {
+  echo "debian-tools-check: must run as root (it sets up the build user and the roots)" >&2
+  exit 1
+}
+timed "tools" install_missing sbuild mmdebstrap uidmap autopkgtest piuparts lintian zstd \
+  debian-archive-keyring dpkg-dev diffoscope-minimal disorderfs fuse3 desktop-file-utils \
+  appstream man-db || exit 1
+if ! id "$user" >/dev/null 2>&1; then
+  useradd --system --create-home --home-dir /var/lib/$user --shell /bin/bash "$user"
+fi
+grep -q "^$user:" /etc/subuid || usermod --add-subuids 300000-365535 "$user"
+grep -q "^$user:" /etc/subgid || usermod --add-subgids 300000-365535 "$user"
+mkdir -p "$cache"
+chmod 755 "$cache"
+timed "source package" make_source || exit 1
+dsc=$(ls "$out"/source/novawing_*.dsc)
+as_builder() { runuser -u "$user" -- env HOME=/var/lib/$user "$@"; }
+
+# The twin build's root, unpacked from the tarball; what is mounted in it
+# is unmounted on the way out, however the script ends.
+twin_root=$out/$twin/twin-root
+unmount_twin() {
+  local m
+  [[ -d $twin_root ]] || return 0
+  # findmnt writes a space in a path as \x20.
+  findmnt -rn -o TARGET | while read -r m; do printf '%b\n' "$m"; done |
+    awk -v d="$twin_root" 'index($0, d "/") == 1' | sort -r |
+    while IFS= read -r m; do
+      umount "$m" 2>/dev/null || fusermount3 -u "$m" 2>/dev/null || umount -l "$m"
+    done
+}
+trap unmount_twin EXIT
+trap 'exit 1' INT TERM HUP
+
+# 6 and 7: the second build of the twin release's packages, and reuse lint;
+# the root stays, mounted, for that release's lintian (lint_in_twin_root).
+twin_build() { # TARBALL DIR
+  local tar=$1 dir=$2 root=$twin_root
+  local path=/build/another-path real=/build/.unshuffled
+  unmount_twin
+  rm -rf --one-file-system "$root" && mkdir -p "$root" "$dir"
+  tar --zstd -xf "$tar" -C "$root" || return 1
+  cp /etc/resolv.conf "$root/etc/resolv.conf"
+  mkdir -p "$root$real" "$root$path" "$root/tmp/src" "$root/tmp/tree" "$root/tmp/built"
+  mount -t proc proc "$root/proc" && mount --bind /dev "$root/dev" &&
+    mount --bind /dev/pts "$root/dev/pts" || return 1
+  cp "$out"/source/novawing_* "$root/tmp/src/"
+  # Every tracked file as it is in this checkout (git would not be there to
+  # say which files it ignores).
+  git -C "$here" ls-files -z | tar -C "$here" --null -T - -cf - | tar -C "$root/tmp/tree" -xf -
+  timed_log "second build's root" "$dir/setup.log" chroot "$root" sh -c '
+      export DEBIAN_FRONTEND=noninteractive
+      apt-get -o DPkg::Lock::Timeout=600 update -qq &&
+      apt-get install -y -qq --no-install-recommends faketime locales-all reuse lintian &&
+      apt-get build-dep -y -qq -o APT::Build-Profiles=nocheck /tmp/src/novawing_*.dsc' ||
+    { tail -5 "$dir/setup.log"; return 1; }
+  if timed_log "reuse lint" "$dir/reuse.txt" chroot "$root" sh -c 'cd /tmp/tree && reuse lint'; then
+    ok "reuse lint ($(chroot "$root" reuse --version | head -1)): $(grep -i congratulations "$dir/reuse.txt")"
+  else
+    show "reuse lint:" "$dir/reuse.txt"
+    fail "reuse lint"
+    touch "$dir/reuse.failed"
+  fi
+  # disorderfs hands the directory entries out shuffled.
+  disorderfs --shuffle-dirents=yes --multi-user=yes -o allow_other "$root$real" "$root$path" \
+    >"$dir/disorderfs.log" 2>&1 || { cat "$dir/disorderfs.log"; return 1; }
+  (cd "$root$path" && dpkg-source -x "$root"/tmp/src/novawing_*.dsc >"$dir/dpkg-source.log" 2>&1) ||
+    { cat "$dir/dpkg-source.log"; return 1; }
+  # The path has no space: dpkg-buildflags leaves out -ffile-prefix-map for
+  # a build path with a space (a flag cannot carry one), and the compiler
+  # then writes the path into the debugging data.
+  # No network, another host name, root instead of the build user, one job
+  # instead of two, the clock 400 days on.  The tests ran in the first
+  # build; this one leaves them out (nocheck), so that both builds fit
+  # the time the test command has.
+  # shellcheck disable=SC2016 # expanded by the shell inside
+  if timed_log "second build" "$dir/dpkg-buildpackage.log" \
+    unshare --net --uts sh -c 'hostname twin-builder && exec chroot "$0" env -i \
+      PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root TZ=NZST-13 LANG=fr_FR.UTF-8 \
+      LC_ALL=fr_FR.UTF-8 DEB_BUILD_OPTIONS="nocheck parallel=1" \
+      DEB_BUILD_PROFILES=nocheck sh -c "umask 002 &&
+      cd \"$1/novawing-$2\" && faketime -f +400d dpkg-buildpackage -us -uc -b"' \
+    "$root" "$path" "$version"; then
+    ok "the second build"
+  else
+    fail "the second build: $(tail -20 "$dir/dpkg-buildpackage.log")"
+    return 1
+  fi
+  cp "$root$path"/*.deb "$dir/"
+}
+
+# The twin release's own lintian, in the second build's root, on the first
+# build's packages.
+lint_in_twin_root() { # BUILD_DIR REPORT
+  cp "$1"/novawing_* "$1"/*.deb "$twin_root/tmp/built/"
+  timed_log "lintian $twin" "$2" chroot "$twin_root" sh -c \
+    'cd /tmp/built && lintian --pedantic -I *.dsc *.deb'
+}
+
+# The first and second builds' packages, side by side.
+compare_twins() { # FIRST_DIR SECOND_DIR
+  local deb name same=1
+  for deb in "$1"/*.deb; do
+    name=$(basename "$deb")
+    if [[ ! -f $2/$name ]]; then
+      fail "the second build made no $name"
+      same=0
+      continue
+    fi
+    diffoscope --text "$2/diffoscope-$name.txt" "$deb" "$2/$name" >/dev/null 2>&1
+    show "diffoscope $name (first build) $name (second build):" "$2/diffoscope-$name.txt"
+    if cmp -s "$deb" "$2/$name"; then
+      ok "$name: bit-identical from both builds ($(sha256sum <"$deb" | cut -c1-16)...)"
+    else
+      fail "$name differs between the two builds"
+      same=0
+    fi
+  done
+  [[ $same -eq 1 ]]
+}
+
+# Waits for a step run in the background and prints its time.
+joined() { # PID TIME_FILE
+  wait "$1"
+  local rc=$?
+  cat "$2"
+  return $rc
+}
+
+check_suite() { # SUITE
+  local suite=$1 dir=$out/$1 tar=$cache/$1-amd64.tar.zst
+  if [[ ! -f $tar || -n $(find "$tar" -mtime +"$days") ]]; then
+    # mmdebstrap tells the tarball's format from the name's ending.
+    timed_log "mmdebstrap $suite" "$out/mmdebstrap-$suite.log" mmdebstrap --quiet \
+      --variant=buildd --mode=unshare --aptopt='Acquire::Retries "3"' \
+      "$suite" "${tar%.tar.zst}.new.tar.zst" "$mirror" &&
+      mv "${tar%.tar.zst}.new.tar.zst" "$tar" || {
+      fail "no $suite root: $(tail -3 "$out/mmdebstrap-$suite.log")"
+      return
+    }
+  fi
+  [[ $suite != "$twin" ]] || unmount_twin
+  rm -rf --one-file-system "$dir" && mkdir -p "$dir/build" "$dir/autopkgtest" "$dir/files"
+  cp "$out"/source/novawing_* "$dir/build/"
+  chown -R "$user" "$dir/build" "$dir/autopkgtest"
+  # 6 and 7 need only the source package: beside the first build.
+  local twin_job=""
+  if [[ $suite == "$twin" ]]; then
+    twin_build "$tar" "$dir/twin" &
+    twin_job=$!
+  fi
+
+  # 1.
+  if (cd "$dir/build" && timed_log "sbuild $suite" "$dir/sbuild.log" as_builder sbuild \
+    --chroot-mode=unshare --chroot="$tar" --dist="$suite" --nolog --no-run-lintian \
+    --no-run-autopkgtest --no-run-piuparts -j"$(nproc)" "$(basename "$dsc")"); then
+    ok "sbuild $suite: $(grep -m1 'tests passed' "$dir/sbuild.log")"
+  else
+    fail "sbuild $suite: $(tail -15 "$dir/sbuild.log")"
+    [[ -z $twin_job ]] || wait "$twin_job"
+    return
+  fi
+  local deb=$dir/build/novawing_${debversion}_amd64.deb
+
+  # 3 and 4 take turns at little but the network and the disk: side by side.
+  timed_log "autopkgtest $suite" "$dir/autopkgtest.log" as_builder autopkgtest -U \
+    --output-dir="$dir/autopkgtest" "$deb" "$dsc" -- unshare -t "$tar" \
+    >"$dir/autopkgtest.time" &
+  local autopkgtest=$!
+  zstd -dcq "$tar" | gzip -1 >"$dir/base.tar.gz"
+  # Debian 13's debconf leaves its own empty scratch folder tmp.ci behind
+  # whenever apt preconfigures packages (here the game's dependencies); no
+  # package owns it, and Debian 12's piuparts does not yet know it.
+  timed_log "piuparts $suite" "$dir/piuparts.log" piuparts --basetgz="$dir/base.tar.gz" \
+    -d "$suite" --keep-sources-list --no-upgrade-test --ignore=/var/cache/debconf/tmp.ci/ \
+    "$deb" >"$dir/piuparts.time" &
+  local piuparts=$!
+
+  # 2, with this release's lintian: the second build's root has it; this
+  # machine's is its own release's.
+  check_files "$deb" "$dir/files"
+  if [[ -n $twin_job ]]; then
+    if wait "$twin_job"; then
+      lint_in_twin_root "$dir/build" "$dir/lintian.txt"
+      judge_lintian "$suite's lintian, $suite's build, source and binaries" "$dir/lintian.txt"
+      timed "diffoscope $suite" compare_twins "$dir/build" "$dir/twin"
+    else
+      fail "the second build of $suite, so no lintian of $suite and no comparison"
+    fi
+    [[ ! -e $dir/twin/reuse.failed ]] || failed=1
+    unmount_twin
+    rm -rf --one-file-system "$twin_root"
+  else
+    timed_log "lintian $suite" "$dir/lintian.txt" lintian --pedantic -I "$dsc" "$dir"/build/*.deb
+    judge_lintian "this machine's lintian ($(lintian --version)), $suite's build, source and binaries" \
+      "$dir/lintian.txt"
+  fi
+
+  if joined "$autopkgtest" "$dir/autopkgtest.time"; then
+    ok "autopkgtest $suite: $(grep -E '^(start-and-quit|played-session|desktop-start) ' "$dir/autopkgtest.log" | tr '\n' ' ')"
+  else
+    fail "autopkgtest $suite: $(tail -12 "$dir/autopkgtest.log")"
+  fi
+  if joined "$piuparts" "$dir/piuparts.time"; then
+    ok "piuparts $suite: $(grep -m1 'PASS:' "$dir/piuparts.log")"
+  else
+    fail "piuparts $suite: $(grep -E '^[0-9:.]+ (ERROR|FAIL)' "$dir/piuparts.log" | head -20)"
+  fi
+  rm -f "$dir/base.tar.gz"
+}
+
+# Each release in a subshell of its own, its lines marked with its name; a
+# release that fails leaves its mark in OUT_DIR/SUITE.failed.
+pids=()
+for suite in "${suites[@]}"; do
+  rm -f "$out/$suite.failed"
+  (
+    failed=0
+    check_suite "$suite"
+    [[ $failed -eq 0 ]] || touch "$out/$suite.failed"
+  ) 2>&1 | sed -u "s/^/[$suite] /" &
+  pids+=($!)
+done
+for pid in "${pids[@]}"; do wait "$pid"; done
+for suite in "${suites[@]}"; do
+  [[ ! -e $out/$suite.failed ]] || fail "$suite: see $out/$suite/"
+done
+if [[ $failed -ne 0 ]]; then
+  echo "debian-tools-check: failed; the logs and reports are in $out"
+  exit 1
+fi
+echo "debian-tools-check: passed; the logs and reports are in $out"
+exit 0
+}
