@@ -43,9 +43,14 @@ fi
 for target in "${targets[@]}"; do
   [[ -x $build/fuzz/fuzz_$target ]] || { echo "fuzz: $build/fuzz/fuzz_$target is not built"; exit 3; }
 done
-# Runs over sdl12-compat keep logs of their own beside classic SDL's.
+# Which SDL 1.2 the run loads, for the log's name and its report:
+# sdl12-compat where LD_LIBRARY_PATH names it, or where the system's own SDL
+# 1.2 is newer than classic SDL's last, 1.2.15.
 sdl=classic sdl_name="classic SDL"
-[[ ${LD_LIBRARY_PATH:-} == *sdl12-compat* ]] && sdl=sdl12-compat sdl_name=sdl12-compat
+if [[ ${LD_LIBRARY_PATH:-} == *sdl12-compat* ]] ||
+  ! dpkg --compare-versions "$(pkg-config --modversion sdl 2>/dev/null || echo 0)" le 1.2.15; then
+  sdl=sdl12-compat sdl_name=sdl12-compat
+fi
 
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0:allocator_may_return_null=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

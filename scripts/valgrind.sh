@@ -29,8 +29,13 @@ cd "$build/game"
 export SDL_VIDEODRIVER=dummy
 
 # Runs over sdl12-compat keep a log of their own beside classic SDL's.
+# Which SDL 1.2 the run loads: sdl12-compat where LD_LIBRARY_PATH names it,
+# or where the system's own SDL 1.2 is newer than classic SDL's last, 1.2.15.
 sdl=classic sdl_name="classic SDL"
-[[ ${LD_LIBRARY_PATH:-} == *sdl12-compat* ]] && sdl=sdl12-compat sdl_name=sdl12-compat
+if [[ ${LD_LIBRARY_PATH:-} == *sdl12-compat* ]] ||
+  ! dpkg --compare-versions "$(pkg-config --modversion sdl 2>/dev/null || echo 0)" le 1.2.15; then
+  sdl=sdl12-compat sdl_name=sdl12-compat
+fi
 log=$build/valgrind-$sdl.log
 if ! valgrind --leak-check=full --show-leak-kinds=definite,indirect,possible \
     --errors-for-leak-kinds=definite,indirect,possible --error-exitcode=1 \
