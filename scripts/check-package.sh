@@ -94,28 +94,7 @@ else
 fi
 
 # 2. The desktop entry, the metainfo and the manual page, as packaged.
-tree=$(mktemp -d)
-trap 'rm -rf "$tree"' EXIT
-dpkg-deb -x "$deb" "$tree"
-if desktop-file-validate "$tree/usr/share/applications/novawing.desktop" \
-  >"$reports/desktop-file-validate.txt" 2>&1; then
-  ok "desktop-file-validate: $(cat "$reports/desktop-file-validate.txt")"
-else
-  fail "desktop-file-validate: $(cat "$reports/desktop-file-validate.txt")"
-fi
-if appstreamcli validate --no-net "$tree/usr/share/metainfo/org.example.novawing.metainfo.xml" \
-  >"$reports/appstreamcli.txt" 2>&1; then
-  ok "appstreamcli validate --no-net: $(tr '\n' ' ' <"$reports/appstreamcli.txt")"
-else
-  fail "appstreamcli validate --no-net: $(cat "$reports/appstreamcli.txt")"
-fi
-man_warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l \
-  "$tree/usr/share/man/man6/novawing.6.gz" 2>&1 >"$reports/man.txt")
-if [[ -n $man_warnings || ! -s $reports/man.txt ]]; then
-  fail "man -l novawing.6.gz: ${man_warnings:-nothing rendered}"
-else
-  ok "man -l renders novawing(6), $(wc -l <"$reports/man.txt") lines, no warning"
-fi
+scripts/check-packaged-files.sh "$deb" "$reports" || failed=1
 
 # 3. Installed in a fresh root and played there.
 if ischroot 2>/dev/null || [[ ${NOVAWING_IN_ROOT:-0} == 1 ]]; then
@@ -154,7 +133,7 @@ else
     scripts/debian-root.sh remove "$root" || echo "check-package: $root is left in place"
   }
   # A root is removed on the way out too, if a check is cut short.
-  trap 'rm -rf "$tree"; for s in $suites; do
+  trap 'for s in $suites; do
           r=$(readlink -m "$build/package-root-$s")
           [[ -e $r ]] && scripts/debian-root.sh remove "$r"
         done' EXIT

@@ -120,30 +120,7 @@ make_source() {
 
 # 5. The desktop entry, the metainfo and the manual page, as packaged.
 check_files() { # DEB REPORT_DIR
-  local deb=$1 reports=$2 tree
-  tree=$(mktemp -d)
-  dpkg-deb -x "$deb" "$tree"
-  if desktop-file-validate "$tree/usr/share/applications/novawing.desktop" \
-    >"$reports/desktop-file-validate.txt" 2>&1; then
-    ok "desktop-file-validate: $(cat "$reports/desktop-file-validate.txt")"
-  else
-    fail "desktop-file-validate: $(cat "$reports/desktop-file-validate.txt")"
-  fi
-  if appstreamcli validate --no-net "$tree/usr/share/metainfo/org.example.novawing.metainfo.xml" \
-    >"$reports/appstreamcli.txt" 2>&1; then
-    ok "appstreamcli validate --no-net: $(tr '\n' ' ' <"$reports/appstreamcli.txt")"
-  else
-    fail "appstreamcli validate --no-net: $(cat "$reports/appstreamcli.txt")"
-  fi
-  local man_warnings
-  man_warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l \
-    "$tree/usr/share/man/man6/novawing.6.gz" 2>&1 >"$reports/man.txt")
-  if [[ -n $man_warnings || ! -s $reports/man.txt ]]; then
-    fail "man -l novawing.6.gz: ${man_warnings:-nothing rendered}"
-  else
-    ok "man -l renders novawing(6), $(wc -l <"$reports/man.txt") lines, no warning"
-  fi
-  rm -rf "$tree"
+  "$here/scripts/check-packaged-files.sh" "$1" "$2" || failed=1
 }
 
 # lintian's findings: any error or warning fails.  Run as root, it warns
