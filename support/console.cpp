@@ -176,12 +176,11 @@ void ShiftWindow(WINDOW* window, int k, bool moveRecords, bool keepMarks) {
 // the screen with what the terminal shows, and a trace that repeats itself
 // (the same lines every frame) on a screen taller than the repeat gives it no
 // row it can match, so it would redraw them all.  Instead the terminal is
-// told to scroll (its cursor on the last row, then "ind", as often as there
-// are rows to scroll), and curses' three pictures of the screen (ours, the
-// one it is building and the terminal's own) are shifted the same way with
-// none of their rows marked as changed: the refresh that follows then sends
-// only the new line.  The bytes go into the screen's own output buffer, so
-// they leave with that refresh's one write, on the console's terminal.
+// told to scroll, and curses' three pictures of the screen (ours, the one it
+// is building and the terminal's own) are shifted the same way with none of
+// their rows marked as changed: the refresh that follows then sends only the
+// new line.  The bytes go into the screen's own output buffer, so they leave
+// with that refresh's one write, on the console's terminal.
 bool ScrollScreen(const Console& console, int k) {
     const char* index = console.scrollUp;
     if (!index || k < 1 || k >= LINES) return false;
@@ -191,16 +190,27 @@ bool ScrollScreen(const Console& console, int k) {
     // more.
     wnoutrefresh(stdscr);
     if (is_cleared(curscr)) return false;
-    // "ind" scrolls only from the last row.  Every refresh leaves the
-    // terminal's cursor on stdscr's (leaveok is off), and curses knows it is
-    // there, so the scroll needs no move and curses' idea of the cursor stays
-    // right: "ind" does not move it.
-    if (console.cursorRow != LINES - 1) return false;
+    // "ind" scrolls only from the last row.  The last refresh left the
+    // terminal's cursor at the start of the newest line (cursorRow), where
+    // curses knows it is; the cursor steps down to the last row, the
+    // terminal scrolls, and the cursor steps back up the same number of rows.
+    // It ends where curses left it, now at the start of the row the new line
+    // goes on, so curses' idea of the cursor stays right and the line needs
+    // no move of its own.  In the first column, a "cursor down" that is a
+    // line feed means the same whatever the terminal does with line feeds.
+    const int row = console.cursorRow;
+    if (row < 0 || row >= LINES) return false;
+    const int steps = LINES - 1 - row;
+    if (steps > 0 && (!console.cursorDown || !console.cursorUp)) return false;
     // Not putp or mvcur: they write to the process's standard output, which
     // need not be this terminal, and through its own buffer.
     SCREEN* screen = static_cast<SCREEN*>(console.screen);
+    for (int i = 0; i < steps; ++i)
+        tputs_sp(screen, console.cursorDown, 1, _nc_outch_sp);
     for (int i = 0; i < k; ++i)
         tputs_sp(screen, index, 1, _nc_outch_sp);
+    for (int i = 0; i < steps; ++i)
+        tputs_sp(screen, console.cursorUp, 1, _nc_outch_sp);
     // Rows of the picture being built that still differ from the terminal
     // (text written on the current line before this scroll) keep their mark
     // as they move up; the rows scrolled away take theirs with them.
@@ -329,11 +339,15 @@ void WriteToScreen(Console& console, std::string_view text, int flags) {
     // Each line goes out with its own refresh once it is complete; the
     // pieces before its end (a label, then numbers) wait for it, so a line
     // costs one refresh however many pieces it is printed in.
+    // The refresh leaves the terminal's cursor at the start of the line's
+    // last row, where the next scroll starts from (ScrollScreen); the next
+    // text goes on the row under it.
     if (flags & kPrintLineEnd) {
-        getyx(stdscr, y, x);
-        wmove(stdscr, y + 1, 0);
+        y = getcury(stdscr);
+        wmove(stdscr, y, 0);
         wrefresh(stdscr);
-        console.cursorRow = getcury(stdscr); // where the refresh left the terminal's cursor
+        console.cursorRow = y;
+        wmove(stdscr, y + 1, 0);
         console.refreshPending = false;
     } else {
         console.refreshPending = true;
@@ -427,14 +441,17 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     nodelay(stdscr, TRUE);
     keypad(stdscr, TRUE);
     scrollok(stdscr, FALSE);
-    // The trace scrolls the terminal itself (ScrollScreen), so curses need
-    // not look for scrolled rows at every refresh: that search hashes every
-    // row of the screen, a cost that grows with the terminal's area.
+    // The trace scrolls the terminal itself (ScrollScreen); curses is not to
+    // insert or delete lines of its own.  (Its search for scrolled rows still
+    // runs at every refresh on a terminal that can scroll: ncurses decides
+    // that from the terminal's description alone.)
     idlok(stdscr, FALSE);
     console.scrollUp = TerminalString("ind");
+    console.cursorDown = TerminalString("cud1");
+    console.cursorUp = TerminalString("cuu1");
     // Nothing is typed at this console, so its cursor is hidden (endwin
-    // shows it again); each refresh still leaves it on stdscr's cursor, the
-    // start of the row under the newest line, where the next scroll wants it.
+    // shows it again); each refresh still leaves it on stdscr's cursor, so
+    // that curses and the console both know where it is.
     leaveok(stdscr, FALSE);
     curs_set(0);
     console.cursorRow = -1;
@@ -446,6 +463,13 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     console.repaintPending = 0;
     SetUpColourPairs();
     PrepareSignalRestore(console);
+    // Until a screen has once been ended and taken up again, ncurses pushes
+    // its output to the terminal after every cursor move it makes inside a
+    // refresh, so a trace line went out in two to five writes.  Ending and
+    // resuming it here, before anything is shown, lets each refresh leave
+    // in one write.
+    endwin();
+    doupdate();
 }
 
 void RestoreTerminal(Console& console) {
@@ -456,7 +480,10 @@ void RestoreTerminal(Console& console) {
     if (!console.cursesActive) return;
     ReleaseSuspend(console);
     console.cursesActive = false;
-    console.scrollUp = nullptr; // curses' terminal description goes with its screen
+    // curses' terminal description goes with its screen
+    console.scrollUp = nullptr;
+    console.cursorDown = nullptr;
+    console.cursorUp = nullptr;
     if (console.resizeCaught) {
         sigaction(SIGWINCH, &console.previousResize, nullptr);
         console.resizeCaught = false;

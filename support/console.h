@@ -35,9 +35,12 @@ struct Console {
     // Rows the trace has scrolled off the top of the screen; when the
     // terminal grows, as many of the lines still shown move down with it.
     long long rowsScrolledOff = 0;
-    // The terminal's "scroll up one line" string, looked up once when curses
-    // starts (null where it has none, and the slower scroll is used).
+    // The terminal's "scroll up one line", "cursor down" and "cursor up"
+    // strings, looked up once when curses starts (null where it has none,
+    // and the slower scroll is used).
     const char* scrollUp = nullptr;
+    const char* cursorDown = nullptr;
+    const char* cursorUp = nullptr;
     bool resizeCaught = false;          // our SIGWINCH handler is in place
     struct sigaction previousResize {}; // what SIGWINCH did before it
     // What a signal handler writes to put the terminal back, worked out while
@@ -60,7 +63,9 @@ struct Console {
     // curses starts); otherwise a scroll copies every row's cells.
     bool moveRowRecords = false;
     bool refreshPending = false; // text written since the last refresh
-    int cursorRow = -1;          // the terminal's cursor row after the last refresh; -1 unknown
+    // The row the terminal's cursor was left on by the last refresh, always
+    // at its first column; -1 unknown.
+    int cursorRow = -1;
 
     ~Console(); // no longer the one the signal handler restores
 };

@@ -13,6 +13,7 @@
 #include <curses.h>
 #include <term.h>
 
+#include <algorithm>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
@@ -172,6 +173,230 @@ bool AddressesWithin(const std::string& bytes, int rows, int cols) {
     }
     return true;
 }
+
+// A terminal that shows what xterm would show for the bytes it is given,
+// as far as curses uses xterm: text with wrapping at the right margin
+// (xterm waits at the last column until the next character) and repeated
+// characters, the cursor moves, line feed and "ind" scrolling the scroll
+// region, erasing, and the scroll region itself.  Attributes, modes and the character set change
+// nothing here; any other sequence that moves the cursor shows up as a
+// screen that differs from curses' own picture.
+class XtermScreen {
+  public:
+    XtermScreen(int rows, int cols)
+        : rows_(rows), cols_(cols), cells_(rows, std::string(cols, ' ')), bottom_(rows - 1) {}
+
+    void Feed(const std::string& bytes) {
+        for (char c : bytes)
+            Byte(static_cast<unsigned char>(c));
+    }
+
+    // One row without its trailing blanks.
+    std::string Row(int row) const {
+        std::string text = cells_[row];
+        while (!text.empty() && text.back() == ' ')
+            text.pop_back();
+        return text;
+    }
+
+  private:
+    void Byte(unsigned char c) {
+        if (state_ == State::kEscape) {
+            state_ = State::kText;
+            if (c == '[') {
+                state_ = State::kControl;
+                params_.clear();
+            } else if (c == '(' || c == ')') {
+                state_ = State::kCharset;
+            } else if (c == 'D') {
+                LineFeed();
+            } else if (c == 'M') {
+                ReverseIndex();
+            } else if (c == 'E') {
+                x_ = 0;
+                LineFeed();
+            } else if (c == '7') {
+                saved_ = {y_, x_};
+            } else if (c == '8') {
+                y_ = saved_.first;
+                x_ = saved_.second;
+            }
+            return; // ESC = and ESC > (keypad) change nothing shown
+        }
+        if (state_ == State::kCharset) {
+            state_ = State::kText;
+            return;
+        }
+        if (state_ == State::kControl) {
+            if ((c >= '0' && c <= '9') || c == ';' || c == '?' || c == '>' || c == '!') {
+                params_ += static_cast<char>(c);
+                return;
+            }
+            state_ = State::kText;
+            Control(c);
+            return;
+        }
+        switch (c) {
+        case 0x1b:
+            state_ = State::kEscape;
+            return;
+        case '\r':
+            x_ = 0;
+            return;
+        case '\n':
+            LineFeed();
+            return;
+        case '\b':
+            if (x_ > 0) --x_;
+            return;
+        case '\t':
+            x_ = std::min(cols_ - 1, (x_ / 8 + 1) * 8);
+            return;
+        case 0x07:
+            return;
+        default:
+            break;
+        }
+        if (c < 0x20) return;
+        Print(static_cast<char>(c));
+    }
+
+    void Print(char c) {
+        if (x_ >= cols_) { // the wrap waiting at the right margin
+            x_ = 0;
+            LineFeed();
+        }
+        cells_[y_][x_++] = c;
+        last_ = c;
+    }
+
+    int Param(std::size_t index, int otherwise) const {
+        std::vector<int> values;
+        std::string digits;
+        for (char c : params_ + ";") {
+            if (c == ';') {
+                values.push_back(digits.empty() ? -1 : std::stoi(digits));
+                digits.clear();
+            } else if (c >= '0' && c <= '9') {
+                digits += c;
+            }
+        }
+        return index < values.size() && values[index] > 0 ? values[index] : otherwise;
+    }
+
+    void Control(unsigned char final) {
+        const bool privateMode = !params_.empty() && (params_[0] == '?' || params_[0] == '>');
+        if (privateMode) {
+            // Only the alternate screen changes what is shown: it starts blank.
+            if (params_ == "?1049h" || params_.rfind("?1049", 0) == 0) Clear(0, rows_);
+            return;
+        }
+        const int n = Param(0, 1);
+        switch (final) {
+        case 'H':
+        case 'f':
+            y_ = std::clamp(Param(0, 1) - 1, 0, rows_ - 1);
+            x_ = std::clamp(Param(1, 1) - 1, 0, cols_ - 1);
+            break;
+        case 'A':
+            y_ = std::max(y_ - n, y_ >= top_ ? top_ : 0);
+            x_ = std::min(x_, cols_ - 1);
+            break;
+        case 'B':
+            y_ = std::min(y_ + n, y_ <= bottom_ ? bottom_ : rows_ - 1);
+            x_ = std::min(x_, cols_ - 1);
+            break;
+        case 'C':
+            x_ = std::min(std::min(x_, cols_ - 1) + n, cols_ - 1);
+            break;
+        case 'D':
+            x_ = std::max(std::min(x_, cols_ - 1) - n, 0);
+            break;
+        case 'd':
+            y_ = std::clamp(n - 1, 0, rows_ - 1);
+            x_ = std::min(x_, cols_ - 1);
+            break;
+        case 'G':
+            x_ = std::clamp(n - 1, 0, cols_ - 1);
+            break;
+        case 'K': {
+            const int mode = Param(0, 0);
+            const int from = mode == 0 ? std::min(x_, cols_ - 1) : 0;
+            const int to = mode == 1 ? std::min(x_, cols_ - 1) + 1 : cols_;
+            std::fill(cells_[y_].begin() + from, cells_[y_].begin() + to, ' ');
+            break;
+        }
+        case 'J':
+            if (Param(0, 0) == 2) {
+                Clear(0, rows_);
+            } else {
+                std::fill(cells_[y_].begin() + std::min(x_, cols_ - 1), cells_[y_].end(), ' ');
+                Clear(y_ + 1, rows_);
+            }
+            break;
+        case 'X':
+            for (int i = 0; i < n && x_ + i < cols_; ++i)
+                cells_[y_][x_ + i] = ' ';
+            break;
+        case 'r':
+            top_ = Param(0, 1) - 1;
+            bottom_ = std::min(Param(1, rows_), rows_) - 1;
+            y_ = 0;
+            x_ = 0;
+            break;
+        case 'S':
+            for (int i = 0; i < n; ++i)
+                ScrollUp();
+            break;
+        case 'b': // the last character again, n times
+            for (int i = 0; i < n; ++i)
+                Print(last_);
+            break;
+        default:
+            break; // attributes, modes, window reports: nothing moves
+        }
+    }
+
+    void Clear(int from, int to) {
+        for (int row = from; row < to; ++row)
+            cells_[row].assign(cols_, ' ');
+    }
+
+    void ScrollUp() {
+        cells_.erase(cells_.begin() + top_);
+        cells_.insert(cells_.begin() + bottom_, std::string(cols_, ' '));
+    }
+
+    void LineFeed() {
+        x_ = std::min(x_, cols_ - 1);
+        if (y_ == bottom_)
+            ScrollUp();
+        else if (y_ < rows_ - 1)
+            ++y_;
+    }
+
+    void ReverseIndex() {
+        if (y_ == top_) {
+            cells_.erase(cells_.begin() + bottom_);
+            cells_.insert(cells_.begin() + top_, std::string(cols_, ' '));
+        } else if (y_ > 0) {
+            --y_;
+        }
+    }
+
+    enum class State { kText, kEscape, kControl, kCharset };
+    int rows_;
+    int cols_;
+    std::vector<std::string> cells_;
+    int top_ = 0;
+    int bottom_;
+    int y_ = 0;
+    int x_ = 0;
+    std::pair<int, int> saved_{0, 0};
+    State state_ = State::kText;
+    std::string params_;
+    char last_ = ' ';
+};
 
 // Runs body in a child process and returns its wait status.
 template <typename Body>
@@ -442,6 +667,55 @@ TEST(ConsoleScreen, WrappingAndPartLines) {
     EXPECT_EQ(Row(stdscr, 22), "again");
     EXPECT_EQ(Row(stdscr, 23), "");
     RestoreTerminal(console);
+}
+
+// What the terminal itself shows, worked out from the bytes the console
+// sent, matches curses' picture of it line after line: the scroll's own
+// cursor moves must leave the cursor where curses thinks it is, or the next
+// line lands in the wrong place on the real screen while every picture
+// inside the program still looks right.
+TEST(ConsoleScreen, TheTerminalShowsWhatCursesThinksItShows) {
+    for (auto [rows, cols] : {std::pair{24, 80}, std::pair{100, 300}, std::pair{6, 20}}) {
+        SCOPED_TRACE(std::to_string(cols) + "x" + std::to_string(rows));
+        Pty pty(rows, cols);
+        UseTerminal("xterm");
+        Console console;
+        StartConsole(console, pty.out, pty.in);
+        ASSERT_TRUE(console.cursesActive);
+        XtermScreen terminal(rows, cols);
+        for (int n = 1; n <= 3 * rows + 40; ++n) {
+            // Plain lines, lines in pieces with print zones (as the score
+            // lines are printed), an empty line, and lines as wide as the
+            // screen and wider.
+            switch (n % 7) {
+            case 0:
+                PrintText(console, "It was ok, at", 0);
+                PrintInt(console, n, kPrintZone);
+                PrintInt(console, 10, kPrintZone);
+                PrintInt(console, -n, kPrintLineEnd);
+                break;
+            case 3:
+                PrintLine(console, std::string(static_cast<std::size_t>(cols), 'a' + n % 26));
+                break;
+            case 5:
+                PrintLine(console, std::string(static_cast<std::size_t>(cols) + 7, 'A' + n % 26));
+                break;
+            case 6:
+                PrintLine(console, "");
+                break;
+            default:
+                PrintLine(console, Numbered(n));
+                break;
+            }
+            terminal.Feed(pty.Take(0));
+            if (n % 5 != 0) continue;
+            terminal.Feed(pty.Take());
+            for (int row = 0; row < rows; ++row)
+                ASSERT_EQ(terminal.Row(row), Row(curscr, row)) << "row " << row << ", line " << n;
+            EXPECT_EQ(terminal.Row(rows - 1), "") << "line " << n;
+        }
+        RestoreTerminal(console);
+    }
 }
 
 TEST(ConsoleScreen, ColourPairsFollowThePcColourMap) {
