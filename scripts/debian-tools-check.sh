@@ -163,10 +163,13 @@ check_files() { # DEB REPORT_DIR
   "$here/scripts/check-packaged-files.sh" "$1" "$2" || failed=1
 }
 
-# lintian's findings: any error or warning fails, and so does a lintian that
-# could not run (exit status 2 and above: a file it could not read), whose
-# report would hold no finding either.  Run as root, it warns that it is;
-# that line is not a finding.
+# lintian's findings: any error or warning fails; on the binary packages any
+# finding at all fails, pedantic and informational ones too ("I: novawing:
+# tag", where the source's read "I: novawing source: tag"): what the player
+# installs has nothing to explain.  A lintian that could not run (exit
+# status 2 and above: a file it could not read) fails too, since its report
+# would hold no finding either.  Run as root, it warns that it is; that line
+# is not a finding.
 judge_lintian() { # WHAT REPORT EXIT_STATUS
   sed -i '/running with root privileges is not recommended/d' "$2"
   show "lintian --pedantic -I ($1):" "$2"
@@ -174,8 +177,10 @@ judge_lintian() { # WHAT REPORT EXIT_STATUS
     fail "lintian could not check $1 (exit $3)"
   elif grep -Eq '^[EW]: ' "$2"; then
     fail "lintian reports errors or warnings on $1"
+  elif grep -Eq '^[A-Z]: [a-z0-9.+-]+: ' "$2"; then
+    fail "lintian has findings on the binary packages of $1: $(grep -E '^[A-Z]: [a-z0-9.+-]+: ' "$2" | tr '\n' ' ')"
   else
-    ok "lintian on $1: no error, no warning"
+    ok "lintian on $1: no error, no warning, nothing on the binary packages"
   fi
 }
 
@@ -324,7 +329,7 @@ twin_build() { # TARBALL DIR
 # The twin release's own lintian, in the second build's root, on the first
 # build's packages.
 lint_in_twin_root() { # BUILD_DIR REPORT
-  cp "$1"/novawing_* "$1"/*.deb "$twin_root/tmp/built/"
+  cp "$1"/novawing_* "$1"/novawing-*.deb "$twin_root/tmp/built/"
   timed_log "lintian $twin" "$2" chroot "$twin_root" sh -c \
     'cd /tmp/built && lintian --pedantic -I *.dsc *.deb'
 }
