@@ -131,8 +131,19 @@ make_source() {
   mv "$tarball" "$src/novawing_$version.orig.tar.gz"
   tar -xzf "$src/novawing_$version.orig.tar.gz" -C "$src"
   # debian/ as committed too, as the tarball is: an edit not yet committed
-  # is in neither.
-  git archive HEAD debian | tar -xf - -C "$src/novawing-$version/" || return 1
+  # is in neither.  (git archive leaves debian/ out: it is export-ignore.)
+  local mode type object path
+  while read -r mode type object path; do
+    [[ $type == blob ]] || continue
+    mkdir -p "$(dirname "$src/novawing-$version/$path")"
+    if [[ $mode == 120000 ]]; then
+      ln -s "$(git cat-file blob "$object")" "$src/novawing-$version/$path"
+    else
+      git cat-file blob "$object" >"$src/novawing-$version/$path" || return 1
+      [[ $mode != 100755 ]] || chmod +x "$src/novawing-$version/$path"
+    fi
+  done < <(git ls-tree -r HEAD debian)
+  [[ -f $src/novawing-$version/debian/changelog ]] || return 1
   (cd "$src" && dpkg-source -b "novawing-$version" >"$src/dpkg-source.log" 2>&1) ||
     { cat "$src/dpkg-source.log"; return 1; }
   chmod -R a+rX "$src"
