@@ -17,9 +17,13 @@
 #             6. on a machine with classic SDL and sdl12-compat beside it
 #                (Debian 12 with libsdl1.2-compat), steps 2, 4 and 5 once more
 #                over sdl12-compat, from the same builds;
-#             7. the Debian package is built, checked with lintian and the
-#                desktop validators, and tried in fresh Debian 12 and 13 roots
-#                (scripts/check-package.sh).
+#             7. from the leg's start, in the background beside steps 1 to 6,
+#                the Debian package is built and checked with Debian's own
+#                tools on Debian 12 and Debian 13 (scripts/debian-tools-check.sh:
+#                sbuild, lintian, autopkgtest, piuparts, the desktop entry,
+#                metainfo and manual page validators, a second build compared
+#                bit for bit, reuse lint); the leg waits for it before its
+#                summary.
 #   debian13  a fresh Debian 13 root (sdl12-compat over SDL2) made from Debian's
 #   debian12  or a fresh Debian 12 root (classic SDL 1.2.15), made from Debian's
 #             packages by scripts/debian-root.sh, with the committed HEAD cloned
@@ -27,9 +31,9 @@
 #             what is missing, builds the game and starts it to the title menu
 #             (the end-to-end case run_command), then ./test.sh runs the leg
 #             below. Its logs and screenshots are copied to build-debian13/
-#             (build-debian12/).
-#   suite     step 1, and step 7 without the roots: what a root leg runs
-#             inside its root.
+#             (build-debian12/). The package of each release is the native
+#             leg's to check, so no root leg builds one.
+#   suite     step 1: what a root leg runs inside its root.
 #
 # NOVAWING_LEGS picks the legs. By default the second leg is the other
 # system: "native debian13" on Debian 12 and elsewhere, "native debian12" on
@@ -69,7 +73,14 @@ sudo=""
 
 work=$(mktemp -d)
 root=""
+tools_check=""
 cleanup() {
+  # A run cut short takes the package check's builds and roots with it: it
+  # runs in a process group of its own.
+  if [[ -n $tools_check ]]; then
+    $sudo kill -TERM -- "-$tools_check" 2>/dev/null || true
+    wait "$tools_check" 2>/dev/null || true
+  fi
   if [[ -n $root ]]; then
     $sudo scripts/debian-root.sh remove "$root" ||
       echo "test.sh: the Debian root $root is left in place" >&2
@@ -161,15 +172,53 @@ normal_suite() {
   step_took "the normal build and its tests"
 }
 
-# Inside a root this builds and checks the package but makes no root of its own.
-package_checks() {
-  step "the Debian package (scripts/check-package.sh)"
-  if scripts/check-package.sh build-deb; then
-    pass
-  else
-    fail "$system: the Debian package (scripts/check-package.sh, build-deb/package-checks/)"
+# The Debian package of the committed HEAD, built and checked with Debian's
+# own tools on Debian 12 and Debian 13 (scripts/debian-tools-check.sh). It
+# starts as the native leg starts and runs beside the leg's builds: much of
+# its time is the network, apt and dpkg making and filling its roots, which
+# leave the cores to the builds. Its output goes to a log of its own, shown
+# whole once it has ended; its result joins the leg before the leg's summary.
+tools_dir=build-debian-tools
+tools_log=$tools_dir/debian-tools-check.log
+tools_started=0
+tools_check_name="the Debian package with Debian's own tools (scripts/debian-tools-check.sh)"
+start_tools_check() {
+  echo "test.sh: step: $tools_check_name, in the background, its output in $tools_log"
+  if [[ -n $(git status --porcelain --untracked-files=no 2>/dev/null) ]]; then
+    echo "test.sh: the package is made of the committed HEAD $(git rev-parse --short HEAD);" \
+      "changes not yet committed are not in it"
   fi
-  step_took "the Debian package"
+  mkdir -p "$tools_dir"
+  tools_started=$SECONDS
+  setsid --wait $sudo scripts/debian-tools-check.sh "$tools_dir" >"$tools_log" 2>&1 &
+  tools_check=$!
+}
+# Exit status 3 from the script: nothing was checked, for the reason it gives.
+join_tools_check() {
+  local status=0 waited=$SECONDS
+  echo "test.sh: waiting for $tools_check_name"
+  wait "$tools_check" || status=$?
+  tools_check=""
+  waited=$((SECONDS - waited))
+  if [[ -n $sudo ]]; then $sudo chown -R "$(id -u):$(id -g)" "$tools_dir"; fi
+  echo "test.sh: the output of scripts/debian-tools-check.sh ($tools_log):"
+  sed 's/^/  /' "$tools_log"
+  local failed_suites
+  failed_suites=$(cd "$tools_dir" && ls -- *.failed 2>/dev/null | sed 's/\.failed$//' | tr '\n' ' ' || true)
+  case $status in
+    0) pass ;;
+    3)
+      not_run "$system: $tools_check_name" \
+        "$(sed -n 's/^debian-tools-check: NOT RUN: //p' "$tools_log" | tail -1)"
+      ;;
+    *)
+      fail "$system: $tools_check_name${failed_suites:+ on ${failed_suites% }} ($tools_dir/)"
+      ;;
+  esac
+  local took=$((SECONDS - tools_started))
+  echo "test.sh: step took $((took / 60)) min $((took % 60)) s: $tools_check_name" \
+    "(beside the leg's other steps; the leg waited $((waited / 60)) min $((waited % 60)) s" \
+    "for it at the end)"
 }
 
 # scripts/fuzz.sh's exit status 3: its build failed, so nothing was fuzzed.
@@ -254,7 +303,6 @@ sanitizer_and_long_checks() {
     valgrind_check "$compat_system" env LD_LIBRARY_PATH=$compat_dir \
       scripts/valgrind.sh build-test
   fi
-  package_checks
 
   if [[ -n $soak ]]; then
     if wait "$soak"; then
@@ -379,13 +427,14 @@ for leg in $legs; do
   before_failed=$failed
   case $leg in
     native)
+      start_tools_check
       normal_suite
       sanitizer_and_long_checks
+      join_tools_check
       where=$system
       ;;
     suite)
       normal_suite
-      package_checks
       where=$system
       ;;
     debian13)

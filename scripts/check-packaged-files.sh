@@ -3,8 +3,8 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 # The desktop entry, the metainfo and the manual page as a built package holds
 # them: desktop-file-validate, appstreamcli validate --no-net, and man -l with
-# no warning.  Shared by scripts/check-package.sh and
-# scripts/debian-tools-check.sh.
+# no warning.  scripts/debian-tools-check.sh runs it on each release's
+# package.
 #
 #   scripts/check-packaged-files.sh DEB REPORT_DIR
 # Each validator's output is kept in REPORT_DIR; exit status 0 when all pass.

@@ -21,17 +21,21 @@
 #      nothing;
 #   7. reuse lint of every tracked file, with Debian 13's reuse (Debian 12's
 #      cannot read REUSE.toml), in that same root.
-# It is run by hand for now, beside scripts/check-package.sh (what ./test.sh
-# runs): from a cold cache it takes about 25 min on two busy cores, more than
-# the test command can spend, and its path inside a root is still untried.
-# The two releases run side by side.  Inside a root already (ischroot, or
-# NOVAWING_IN_ROOT=1) roots are not nested: there it builds with
-# dpkg-buildpackage and runs lintian, the validators of step 5 and reuse
-# lint (when this release's reuse reads REUSE.toml).
+# ./test.sh runs it as the native leg's package check, in the background
+# beside the leg's builds; the root legs build no package of their own, as
+# this covers both releases.  The two releases run side by side.  Inside a
+# root already (ischroot, or NOVAWING_IN_ROOT=1) roots are not nested: there,
+# by hand only, it builds with dpkg-buildpackage and runs lintian, the
+# validators of step 5 and reuse lint (when this release's reuse reads
+# REUSE.toml).
 #
 #   scripts/debian-tools-check.sh [OUT_DIR]  default build-debian-tools/
-# Exit status 0 means every check passed.  Each step prints its time and
-# result; the logs and reports stay in OUT_DIR.  Needs root (or sudo).  The
+# Exit status 0 means every check passed, 1 that a check failed, 3 that
+# nothing could be checked (no git checkout, not root, the tools could not be
+# installed, no user namespaces for the build user), with the reason on a
+# line "debian-tools-check: NOT RUN: ...".  Each step prints its time and
+# result; the logs and reports stay in OUT_DIR, and a release that failed
+# leaves OUT_DIR/SUITE.failed.  Needs root (or sudo).  The
 # roots' tarballs are kept in NOVAWING_CACHE/sbuild (default
 # /var/cache/novawing) and made again when older than NOVAWING_BASE_DAYS days
 # (default 7); NOVAWING_PACKAGE_SUITES (default "bookworm trixie") chooses
@@ -64,6 +68,13 @@ fail() {
   failed=1
 }
 ok() { echo "debian-tools-check: ok: $*"; }
+# Nothing at all could be checked: the reason, and exit status 3, so that
+# the caller names the check as not run rather than failed or passed.
+not_run() {
+  echo "debian-tools-check: NOT RUN: $*"
+  exit 3
+}
+[[ ${#suites[@]} -gt 0 ]] || not_run "NOVAWING_PACKAGE_SUITES names no release"
 # Runs a step and prints how long it took and how it ended.
 timed() { # NAME COMMAND...
   local name=$1 start rc
@@ -101,6 +112,13 @@ install_missing() { # PACKAGE...
     { tail -5 "$out/apt-tools.log"; return 1; }
 }
 
+# The source package is made from the committed HEAD.
+git rev-parse --verify -q HEAD >/dev/null ||
+  not_run "this is no git checkout, so there is no HEAD to make the source package of"
+if [[ -n $(git status --porcelain --untracked-files=no 2>/dev/null) ]]; then
+  echo "debian-tools-check: the source package is made of the committed HEAD" \
+    "$(git rev-parse --short HEAD); changes not yet committed are not in it"
+fi
 version=$(sed -n 's/^project(NovaWing VERSION \([0-9.]*\) .*/\1/p' CMakeLists.txt)
 debversion=$(dpkg-parsechangelog -l debian/changelog -S Version 2>/dev/null ||
   sed -n '1s/.*(\(.*\)).*/\1/p' debian/changelog)
@@ -112,10 +130,43 @@ make_source() {
   tarball=$(scripts/release.sh HEAD "$src") || return 1
   mv "$tarball" "$src/novawing_$version.orig.tar.gz"
   tar -xzf "$src/novawing_$version.orig.tar.gz" -C "$src"
-  cp -r debian "$src/novawing-$version/"
+  # debian/ as committed too, as the tarball is: an edit not yet committed
+  # is in neither.  (git archive leaves debian/ out: it is export-ignore.)
+  local mode type object path
+  while read -r mode type object path; do
+    [[ $type == blob ]] || continue
+    mkdir -p "$(dirname "$src/novawing-$version/$path")"
+    if [[ $mode == 120000 ]]; then
+      ln -s "$(git cat-file blob "$object")" "$src/novawing-$version/$path"
+    else
+      git cat-file blob "$object" >"$src/novawing-$version/$path" || return 1
+      [[ $mode != 100755 ]] || chmod +x "$src/novawing-$version/$path"
+    fi
+  done < <(git ls-tree -r HEAD debian)
+  [[ -f $src/novawing-$version/debian/changelog ]] || return 1
   (cd "$src" && dpkg-source -b "novawing-$version" >"$src/dpkg-source.log" 2>&1) ||
     { cat "$src/dpkg-source.log"; return 1; }
   chmod -R a+rX "$src"
+}
+
+# dh_auto_test's ctest must have run tests, and all of them passed: a build
+# whose ctest found no test would pass as well.
+judge_tests() { # WHAT LOG
+  local line
+  line=$(grep -Em1 '^100% tests passed, 0 tests failed out of [1-9][0-9]*$' "$2")
+  if [[ -n $line ]]; then
+    ok "$1: $line"
+  else
+    fail "$1: dh_auto_test ran no test or not all passed: $(grep -Em1 'tests passed|No tests were found' "$2")"
+  fi
+}
+
+# What the package holds and needs, kept beside the reports.
+describe_deb() { # DEB REPORT_DIR
+  dpkg-deb -c "$1" >"$2/contents.txt"
+  dpkg-deb -I "$1" >"$2/control.txt"
+  echo "debian-tools-check: $(basename "$1"): $(grep -m1 -o 'Depends: .*' "$2/control.txt")," \
+    "$(wc -l <"$2/contents.txt") paths"
 }
 
 # 5. The desktop entry, the metainfo and the manual page, as packaged.
@@ -123,15 +174,24 @@ check_files() { # DEB REPORT_DIR
   "$here/scripts/check-packaged-files.sh" "$1" "$2" || failed=1
 }
 
-# lintian's findings: any error or warning fails.  Run as root, it warns
-# that it is; that line is not a finding.
-judge_lintian() { # WHAT REPORT
+# lintian's findings: any error or warning fails; on the binary packages any
+# finding at all fails, pedantic and informational ones too ("I: novawing:
+# tag", where the source's read "I: novawing source: tag"): what the player
+# installs has nothing to explain.  A lintian that could not run (exit
+# status 2 and above: a file it could not read) fails too, since its report
+# would hold no finding either.  Run as root, it warns that it is; that line
+# is not a finding.
+judge_lintian() { # WHAT REPORT EXIT_STATUS
   sed -i '/running with root privileges is not recommended/d' "$2"
   show "lintian --pedantic -I ($1):" "$2"
-  if grep -Eq '^[EW]: ' "$2"; then
+  if [[ $3 -ge 2 ]]; then
+    fail "lintian could not check $1 (exit $3)"
+  elif grep -Eq '^[EW]: ' "$2"; then
     fail "lintian reports errors or warnings on $1"
+  elif grep -Eq '^[A-Z]: [a-z0-9.+-]+: ' "$2"; then
+    fail "lintian has findings on the binary packages of $1: $(grep -E '^[A-Z]: [a-z0-9.+-]+: ' "$2" | tr '\n' ' ')"
   else
-    ok "lintian on $1: no error, no warning"
+    ok "lintian on $1: no error, no warning, nothing on the binary packages"
   fi
 }
 
@@ -157,10 +217,12 @@ if [[ $in_root -eq 1 ]]; then
   (cd "$out/source/novawing-$version" &&
     timed_log "dpkg-buildpackage" "$out/dpkg-buildpackage.log" dpkg-buildpackage -us -uc) ||
     { tail -40 "$out/dpkg-buildpackage.log"; exit 1; }
-  ok "dpkg-buildpackage: $(grep -m1 'tests passed' "$out/dpkg-buildpackage.log")"
+  judge_tests "dpkg-buildpackage" "$out/dpkg-buildpackage.log"
   changes=$(ls "$out"/source/novawing_*_amd64.changes)
-  timed_log "lintian" "$out/lintian.txt" lintian --pedantic -I "$changes"
-  judge_lintian "this release's build, source and binaries" "$out/lintian.txt"
+  lintian_rc=0
+  timed_log "lintian" "$out/lintian.txt" lintian --pedantic -I "$changes" || lintian_rc=$?
+  judge_lintian "this release's build, source and binaries" "$out/lintian.txt" "$lintian_rc"
+  describe_deb "$out/source/novawing_${debversion}_amd64.deb" "$out"
   check_files "$out/source/novawing_${debversion}_amd64.deb" "$out"
   if reuse_reads_toml; then
     if (cd "$here" && timed_log "reuse lint" "$out/reuse.txt" reuse lint); then
@@ -179,23 +241,24 @@ if [[ $in_root -eq 1 ]]; then
 fi
 
 # ---- The native leg: every check, in clean roots of each release. ----
-[[ $(id -u) -eq 0 ]] || {
-  echo "debian-tools-check: must run as root (it sets up the build user and the roots)" >&2
-  exit 1
-}
+[[ $(id -u) -eq 0 ]] || not_run "it must run as root (it sets up the build user and the roots)"
 timed "tools" install_missing sbuild mmdebstrap uidmap autopkgtest piuparts lintian zstd \
   debian-archive-keyring dpkg-dev diffoscope-minimal disorderfs fuse3 desktop-file-utils \
-  appstream man-db || exit 1
+  appstream man-db || not_run "the tools could not be installed (apt-get, $out/apt-tools.log)"
 if ! id "$user" >/dev/null 2>&1; then
   useradd --system --create-home --home-dir /var/lib/$user --shell /bin/bash "$user"
 fi
 grep -q "^$user:" /etc/subuid || usermod --add-subuids 300000-365535 "$user"
 grep -q "^$user:" /etc/subgid || usermod --add-subgids 300000-365535 "$user"
+as_builder() { runuser -u "$user" -- env HOME=/var/lib/$user "$@"; }
+# sbuild, autopkgtest and mmdebstrap all work in a user namespace of the
+# build user's; an unprivileged container may give none.
+as_builder unshare --user --map-root-user true 2>"$out/unshare.err" ||
+  not_run "the build user $user gets no user namespace: unshare --user fails ($(head -1 "$out/unshare.err"))"
 mkdir -p "$cache"
 chmod 755 "$cache"
 timed "source package" make_source || exit 1
 dsc=$(ls "$out"/source/novawing_*.dsc)
-as_builder() { runuser -u "$user" -- env HOME=/var/lib/$user "$@"; }
 
 # The twin build's root, unpacked from the tarball; what is mounted in it
 # is unmounted on the way out, however the script ends.
@@ -229,10 +292,14 @@ twin_build() { # TARBALL DIR
   # Every tracked file as it is in this checkout (git would not be there to
   # say which files it ignores).
   git -C "$here" ls-files -z | tar -C "$here" --null -T - -cf - | tar -C "$root/tmp/tree" -xf -
+  # The one locale the second build runs in is made here (locales-all would
+  # unpack every locale there is, for one used).
   timed_log "second build's root" "$dir/setup.log" chroot "$root" sh -c '
       export DEBIAN_FRONTEND=noninteractive
       apt-get -o DPkg::Lock::Timeout=600 update -qq &&
-      apt-get install -y -qq --no-install-recommends faketime locales-all reuse lintian &&
+      apt-get install -y -qq --no-install-recommends faketime locales reuse lintian &&
+      echo "fr_FR.UTF-8 UTF-8" >/etc/locale.gen && locale-gen &&
+      [ "$(LC_ALL=fr_FR.UTF-8 locale charmap 2>&1)" = UTF-8 ] &&
       apt-get build-dep -y -qq -o APT::Build-Profiles=nocheck /tmp/src/novawing_*.dsc' ||
     { tail -5 "$dir/setup.log"; return 1; }
   if timed_log "reuse lint" "$dir/reuse.txt" chroot "$root" sh -c 'cd /tmp/tree && reuse lint'; then
@@ -273,7 +340,7 @@ twin_build() { # TARBALL DIR
 # The twin release's own lintian, in the second build's root, on the first
 # build's packages.
 lint_in_twin_root() { # BUILD_DIR REPORT
-  cp "$1"/novawing_* "$1"/*.deb "$twin_root/tmp/built/"
+  cp "$1"/novawing_* "$1"/novawing-*.deb "$twin_root/tmp/built/"
   timed_log "lintian $twin" "$2" chroot "$twin_root" sh -c \
     'cd /tmp/built && lintian --pedantic -I *.dsc *.deb'
 }
@@ -335,7 +402,7 @@ check_suite() { # SUITE
   if (cd "$dir/build" && timed_log "sbuild $suite" "$dir/sbuild.log" as_builder sbuild \
     --chroot-mode=unshare --chroot="$tar" --dist="$suite" --nolog --no-run-lintian \
     --no-run-autopkgtest --no-run-piuparts -j"$(nproc)" "$(basename "$dsc")"); then
-    ok "sbuild $suite: $(grep -m1 'tests passed' "$dir/sbuild.log")"
+    judge_tests "sbuild $suite" "$dir/sbuild.log"
   else
     fail "sbuild $suite: $(tail -15 "$dir/sbuild.log")"
     [[ -z $twin_job ]] || wait "$twin_job"
@@ -348,22 +415,30 @@ check_suite() { # SUITE
     --output-dir="$dir/autopkgtest" "$deb" "$dsc" -- unshare -t "$tar" \
     >"$dir/autopkgtest.time" &
   local autopkgtest=$!
-  zstd -dcq "$tar" | gzip -1 >"$dir/base.tar.gz"
+  # piuparts unpacks gzip only: its copy of the root is made once for each
+  # tarball, and kept beside it.
+  local basetgz=${tar%.tar.zst}.piuparts.tar.gz
+  if [[ ! -f $basetgz || $tar -nt $basetgz ]]; then
+    zstd -dcq "$tar" | gzip -1 >"$basetgz.new" && mv "$basetgz.new" "$basetgz"
+  fi
   # Debian 13's debconf leaves its own empty scratch folder tmp.ci behind
   # whenever apt preconfigures packages (here the game's dependencies); no
   # package owns it, and Debian 12's piuparts does not yet know it.
-  timed_log "piuparts $suite" "$dir/piuparts.log" piuparts --basetgz="$dir/base.tar.gz" \
+  timed_log "piuparts $suite" "$dir/piuparts.log" piuparts --basetgz="$basetgz" \
     -d "$suite" --keep-sources-list --no-upgrade-test --ignore=/var/cache/debconf/tmp.ci/ \
     "$deb" >"$dir/piuparts.time" &
   local piuparts=$!
 
   # 2, with this release's lintian: the second build's root has it; this
   # machine's is its own release's.
+  describe_deb "$deb" "$dir/files"
   check_files "$deb" "$dir/files"
   if [[ -n $twin_job ]]; then
     if wait "$twin_job"; then
-      lint_in_twin_root "$dir/build" "$dir/lintian.txt"
-      judge_lintian "$suite's lintian, $suite's build, source and binaries" "$dir/lintian.txt"
+      local lintian_rc=0
+      lint_in_twin_root "$dir/build" "$dir/lintian.txt" || lintian_rc=$?
+      judge_lintian "$suite's lintian, $suite's build, source and binaries" "$dir/lintian.txt" \
+        "$lintian_rc"
       timed "diffoscope $suite" compare_twins "$dir/build" "$dir/twin"
     else
       fail "the second build of $suite, so no lintian of $suite and no comparison"
@@ -372,9 +447,11 @@ check_suite() { # SUITE
     unmount_twin
     rm -rf --one-file-system "$twin_root"
   else
-    timed_log "lintian $suite" "$dir/lintian.txt" lintian --pedantic -I "$dsc" "$dir"/build/*.deb
+    local lintian_rc=0
+    timed_log "lintian $suite" "$dir/lintian.txt" lintian --pedantic -I "$dsc" "$dir"/build/*.deb ||
+      lintian_rc=$?
     judge_lintian "this machine's lintian ($(lintian --version)), $suite's build, source and binaries" \
-      "$dir/lintian.txt"
+      "$dir/lintian.txt" "$lintian_rc"
   fi
 
   if joined "$autopkgtest" "$dir/autopkgtest.time"; then
@@ -387,24 +464,29 @@ check_suite() { # SUITE
   else
     fail "piuparts $suite: $(grep -E '^[0-9:.]+ (ERROR|FAIL)' "$dir/piuparts.log" | head -20)"
   fi
-  rm -f "$dir/base.tar.gz"
 }
 
 # Each release in a subshell of its own, its lines marked with its name; a
-# release that fails leaves its mark in OUT_DIR/SUITE.failed.
+# release leaves its result in OUT_DIR/SUITE.passed or SUITE.failed.  One
+# with neither ended before its checks did (killed, say): it has not passed.
 pids=()
 for suite in "${suites[@]}"; do
-  rm -f "$out/$suite.failed"
+  rm -f "$out/$suite.failed" "$out/$suite.passed"
   (
     failed=0
     check_suite "$suite"
-    [[ $failed -eq 0 ]] || touch "$out/$suite.failed"
+    if [[ $failed -eq 0 ]]; then touch "$out/$suite.passed"; else touch "$out/$suite.failed"; fi
   ) 2>&1 | sed -u "s/^/[$suite] /" &
   pids+=($!)
 done
 for pid in "${pids[@]}"; do wait "$pid"; done
 for suite in "${suites[@]}"; do
-  [[ ! -e $out/$suite.failed ]] || fail "$suite: see $out/$suite/"
+  if [[ -e $out/$suite.failed ]]; then
+    fail "$suite: see $out/$suite/"
+  elif [[ ! -e $out/$suite.passed ]]; then
+    fail "$suite: its checks ended without a result; see $out/$suite/"
+    touch "$out/$suite.failed"
+  fi
 done
 if [[ $failed -ne 0 ]]; then
   echo "debian-tools-check: failed; the logs and reports are in $out"
