@@ -17,7 +17,7 @@
 #             6. on a machine with classic SDL and sdl12-compat beside it
 #                (Debian 12 with libsdl1.2-compat), steps 2, 4 and 5 once more
 #                over sdl12-compat, from the same builds;
-#             7. from the leg's start, in the background beside steps 1 to 6,
+#             7. once step 1 is done, in the background beside steps 2 to 6,
 #                the Debian package is built and checked with Debian's own
 #                tools on Debian 12 and Debian 13 (scripts/debian-tools-check.sh:
 #                sbuild, lintian, autopkgtest, piuparts, the desktop entry,
@@ -174,10 +174,12 @@ normal_suite() {
 
 # The Debian package of the committed HEAD, built and checked with Debian's
 # own tools on Debian 12 and Debian 13 (scripts/debian-tools-check.sh). It
-# starts as the native leg starts and runs beside the leg's builds: much of
-# its time is the network, apt and dpkg making and filling its roots, which
-# leave the cores to the builds. Its output goes to a log of its own, shown
-# whole once it has ended; its result joins the leg before the leg's summary.
+# starts once the normal build's tests are done, so that the end-to-end
+# tests, which watch a real window and terminal in real time, never share
+# the cores with it, and runs beside the sanitizer build, fuzzing, valgrind
+# and the soak, none of which depends on the time things take. Its output
+# goes to a log of its own, shown whole once it has ended; its result joins
+# the leg before the leg's summary.
 tools_dir=build-debian-tools
 tools_log=$tools_dir/debian-tools-check.log
 tools_started=0
@@ -427,8 +429,8 @@ for leg in $legs; do
   before_failed=$failed
   case $leg in
     native)
-      start_tools_check
       normal_suite
+      start_tools_check
       sanitizer_and_long_checks
       join_tools_check
       where=$system
