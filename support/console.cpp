@@ -338,10 +338,10 @@ void WriteToScreen(Console& console, std::string_view text, int flags) {
 
     // Each line goes out with its own refresh once it is complete; the
     // pieces before its end (a label, then numbers) wait for it, so a line
-    // costs one refresh however many pieces it is printed in.
-    // The refresh leaves the terminal's cursor at the start of the line's
-    // last row, where the next scroll starts from (ScrollScreen); the next
-    // text goes on the row under it.
+    // costs one refresh however many pieces it is printed in.  The refresh
+    // leaves the terminal's cursor at the start of the line's last row,
+    // where the next scroll starts from (ScrollScreen); the next text goes
+    // on the row under it.
     if (flags & kPrintLineEnd) {
         y = getcury(stdscr);
         wmove(stdscr, y, 0);
