@@ -138,6 +138,7 @@ struct TerminalFigures {
     double usPerLine = 0;
     long lines = 0;
     double floorUsPerLine = 0; // one write of a line's bytes to the same pty
+    double directShare = 0;    // of the lines timed, those that went out without a refresh
 };
 
 // The floor: what the kernel takes to carry a line's worth of bytes to the
@@ -183,6 +184,7 @@ bool MeasureTerminal(int cols, int rows, long iterations, const std::vector<Repl
 
             double cpu = 0;
             long lines = 0;
+            const long long directBefore = console.directLines;
             for (long i = 0; i < iterations; ++i) {
                 const double start = ThreadCpuUs();
                 lines += ReplayIteration(console, trace);
@@ -192,6 +194,8 @@ bool MeasureTerminal(int cols, int rows, long iterations, const std::vector<Repl
             figures.lines = lines;
             figures.bytesPerLine = static_cast<double>(bytes) / static_cast<double>(lines);
             figures.usPerLine = cpu / static_cast<double>(lines);
+            figures.directShare = static_cast<double>(console.directLines - directBefore) /
+                                  static_cast<double>(lines);
             // The pty is in curses' raw modes still; the same bytes now go
             // out in one write per line.
             figures.floorUsPerLine = MeasureWriteFloor(
@@ -250,6 +254,8 @@ bool RunConsoleBench(const BenchOptions& options, const std::vector<TracePiece>&
                            1);
         report.Add("console_us_per_line_" + name, f.usPerLine, "us",
                    "console CPU per line, " + name, 2);
+        report.Add("console_direct_percent_" + name, 100 * f.directShare, "%",
+                   "console lines sent without a refresh, " + name, 1);
         report.Add("console_write_floor_us_" + name, f.floorUsPerLine, "us",
                    "one write of a line's bytes, " + name, 2);
         const double ratio = f.floorUsPerLine > 0 ? f.usPerLine / f.floorUsPerLine : 0;

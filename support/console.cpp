@@ -19,11 +19,13 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-// curses' own output routine: a byte handed to it goes into the screen's
-// output buffer and leaves with the screen's next refresh.  libtinfo exports
-// it (libncurses calls it for all its output) under a versioned name, but
-// curses.h does not declare it.
+// curses' own output routine and the flush behind every refresh: a byte
+// handed to the first goes into the screen's output buffer, and the second
+// writes that buffer to the terminal.  libtinfo exports both (libncurses
+// calls them for all its output) under versioned names, but curses.h does
+// not declare them.
 extern "C" int _nc_outch_sp(SCREEN* screen, int byte);
+extern "C" void _nc_flush_sp(SCREEN* screen);
 
 namespace {
 
@@ -131,12 +133,60 @@ bool RowRecordsAsExpected() {
 #endif
 }
 
+// Whether a terminal string is sent as it stands: no padding for tputs to
+// work out.
+bool Unpadded(const char* bytes) {
+    return bytes && !std::strstr(bytes, "$<");
+}
+
+// Works out whether finished lines may go to this terminal without a
+// refresh (WriteLineDirect): the row records must be as expected, and the
+// terminal must show a plain character as the character itself (no
+// Hazeltine tilde, no padding after each character), with a carriage
+// return to bring the cursor back.  Also the "cursor right" strings for
+// the short runs of blanks a line skips.
+void SetUpDirectWrites(Console& console) {
+    console.directWrites = false;
+    console.directRow = -1;
+    console.skipRight = {};
+    console.carriageReturn = TerminalString("cr");
+    if (!console.moveRowRecords || !Unpadded(console.carriageReturn) ||
+        tigetflag(const_cast<char*>("hz")) > 0 || TerminalString("rmp"))
+        return;
+    if (const char* right = TerminalString("cuf")) {
+        for (std::size_t n = 2; n < console.skipRight.size(); ++n) {
+            const char* bytes = tiparm(right, static_cast<int>(n));
+            if (!Unpadded(bytes)) continue;
+            const std::size_t length = std::strlen(bytes);
+            Console::CursorSkip& skip = console.skipRight[n];
+            if (length >= n || length > skip.bytes.size()) continue;
+            std::memcpy(skip.bytes.data(), bytes, length);
+            skip.length = static_cast<std::uint8_t>(length);
+        }
+    }
+    console.directWrites = true;
+}
+
+// Fills a row's cells with one value by copying what is already filled onto
+// the rest, doubling each time: a few copies of the C library's, which moves
+// many cells an instruction, instead of a store a cell.
+void FillCells(chtype* cells, int count, chtype value) {
+    if (count <= 0) return;
+    cells[0] = value;
+    for (int filled = 1; filled < count;) {
+        const int n = std::min(filled, count - filled);
+        std::memcpy(cells + filled, cells, static_cast<std::size_t>(n) * sizeof(chtype));
+        filled += n;
+    }
+}
+
 // Scrolls one of curses' whole-screen windows up by k rows.  With the row
 // records it can rely on, it moves the records round (their cells and their
 // changed marks go with them) and blanks the k rows that come in: a cost in
-// rows, not in cells.  Otherwise wscrl copies every row's cells, and the
-// marks are worked out again: those of the picture curses is building stay
-// with the rows they were on (`keepMarks`), the others' are cleared.
+// rows, not in cells.  The rows of a window whose marks are not kept
+// (`keepMarks`) are all marked unchanged.  Otherwise wscrl copies every
+// row's cells, and the marks are worked out again: those kept stay with the
+// rows they were on, the others are cleared.
 void ShiftWindow(WINDOW* window, int k, bool moveRecords, bool keepMarks) {
     const int rows = getmaxy(window);
 #if !NCURSES_OPAQUE
@@ -146,12 +196,15 @@ void ShiftWindow(WINDOW* window, int k, bool moveRecords, bool keepMarks) {
         const chtype blank = getbkgd(window);
         const int cols = getmaxx(window);
         for (int r = rows - k; r < rows; ++r) {
-            std::fill(row[r].text, row[r].text + cols, blank);
+            FillCells(row[r].text, cols, blank);
             row[r].firstchar = _NOCHANGE;
             row[r].lastchar = _NOCHANGE;
             row[r].oldindex = _NEWINDEX;
         }
-        if (!keepMarks) wtouchln(window, 0, rows, 0);
+        for (int r = 0; !keepMarks && r < rows - k; ++r) {
+            row[r].firstchar = _NOCHANGE;
+            row[r].lastchar = _NOCHANGE;
+        }
         return;
     }
 #else
@@ -181,15 +234,18 @@ void ShiftWindow(WINDOW* window, int k, bool moveRecords, bool keepMarks) {
 // their rows marked as changed: the refresh that follows then sends only the
 // new line.  The bytes go into the screen's own output buffer, so they leave
 // with that refresh's one write, on the console's terminal.
-bool ScrollScreen(const Console& console, int k) {
+bool ScrollScreen(Console& console, int k) {
+    console.directRow = -1;
     const char* index = console.scrollUp;
     if (!index || k < 1 || k >= LINES) return false;
-    // Our picture's changes go into the one being built first, so that the
-    // two hold the same rows when they shift.  After a resize the next
-    // refresh repaints everything anyway: the slow way then costs nothing
-    // more.
-    wnoutrefresh(stdscr);
-    if (is_cleared(curscr)) return false;
+    // Moved by their records, our picture and the one being built keep
+    // their changed marks (text written on the current line before this
+    // scroll moves up with them, still to be sent).  Moved by wscrl, our
+    // picture's changes go into the one being built first, so that the two
+    // hold the same rows when they shift.  After a resize the next refresh
+    // repaints everything anyway: the slow way then costs nothing more.
+    if (!console.moveRowRecords) wnoutrefresh(stdscr);
+    if (is_cleared(curscr) || is_cleared(stdscr)) return false;
     // "ind" scrolls only from the last row.  The last refresh left the
     // terminal's cursor at the start of the newest line (cursorRow), where
     // curses knows it is; the cursor steps down to the last row, the
@@ -211,13 +267,117 @@ bool ScrollScreen(const Console& console, int k) {
         tputs_sp(screen, index, 1, _nc_outch_sp);
     for (int i = 0; i < steps; ++i)
         tputs_sp(screen, console.cursorUp, 1, _nc_outch_sp);
-    // Rows of the picture being built that still differ from the terminal
-    // (text written on the current line before this scroll) keep their mark
-    // as they move up; the rows scrolled away take theirs with them.
-    for (WINDOW* window : {curscr, stdscr})
-        ShiftWindow(window, k, console.moveRowRecords, false);
+    // Rows that still differ from the terminal keep their marks as they move
+    // up; the rows scrolled away take theirs with them.
+    ShiftWindow(curscr, k, console.moveRowRecords, false);
     ShiftWindow(newscr, k, console.moveRowRecords, true);
+    ShiftWindow(stdscr, k, console.moveRowRecords, console.moveRowRecords);
+    // The usual case once the screen is full: one row, from the newest
+    // line's row, onto a row the terminal shows blank (as blank as the last
+    // row, which has just come in).  The line written there may go out
+    // without a refresh (WriteLineDirect).
+#if !NCURSES_OPAQUE
+    if (console.directWrites && k == 1 && steps == 1 && getbkgd(curscr) == ' ') {
+        const CursesRow* terminalRows = RowsOf(curscr);
+        if (std::memcmp(terminalRows[row].text, terminalRows[LINES - 1].text,
+                        static_cast<std::size_t>(COLS) * sizeof(chtype)) == 0)
+            console.directRow = row;
+    }
+#endif
     return true;
+}
+
+// Sends a finished line that stands alone on a row the terminal shows blank
+// (directRow) straight from stdscr's cells, with the bytes a refresh would
+// send for it, and makes curses' pictures agree; false, having sent
+// nothing, where it must take a refresh instead.
+//
+// A refresh costs what curses does around the one row that changed: it
+// looks every row up for a scroll it will not find, walks and compares rows
+// across the width, and prices its cursor move back to the line's start
+// against every way the terminal could make it.  On a large terminal that
+// is most of a line's cost, and it grows with the terminal.  Here a line
+// costs its own cells: its characters (a run of blanks skipped with one
+// "cursor right" where that is shorter), then "cr", which brings the
+// cursor back to the line's start, where curses left it after the scroll
+// and still thinks it is.  The bytes go through curses' own output buffer
+// and leave in one write, as a refresh's would, before the next line is
+// produced.  Then the terminal's picture (curscr) and the one curses builds
+// (newscr) are given the row as stdscr has it, all three with nothing left
+// to send, so the next refresh (a resize, a long line) starts from the
+// truth.
+bool WriteLineDirect(Console& console, int y) {
+#if NCURSES_OPAQUE
+    (void)console;
+    (void)y;
+    return false;
+#else
+    if (console.directRow != y || is_cleared(curscr) || is_cleared(stdscr)) return false;
+    CursesRow* const records[] = {RowsOf(stdscr), RowsOf(newscr), RowsOf(curscr)};
+    // Only this row may have something to send.
+    for (int row = 0; row < LINES; ++row) {
+        if (row == y) continue;
+        if (records[0][row].firstchar != _NOCHANGE || records[1][row].firstchar != _NOCHANGE)
+            return false;
+    }
+    // What differs from the blank row the terminal shows lies within the
+    // changed marks of our picture and the one being built (outside them
+    // each picture holds what the one after it does).  Plain characters
+    // only, and none in the last column, where terminals differ on when the
+    // cursor wraps.
+    const chtype* cells = records[0][y].text;
+    const int cols = COLS;
+    int first = cols;
+    int last = -1;
+    for (const CursesRow* window : {records[0], records[1]}) {
+        if (window[y].firstchar == _NOCHANGE) continue;
+        first = std::min<int>(first, window[y].firstchar);
+        last = std::max<int>(last, window[y].lastchar);
+    }
+    last = std::min(last, cols - 1);
+    int end = 0;
+    for (int x = std::max(first, 0); x <= last; ++x) {
+        const chtype cell = cells[x];
+        if (cell == ' ') continue;
+        const chtype c = cell & A_CHARTEXT;
+        if (cell != c || c < 0x20 || c == 0x7f) return false;
+        end = x + 1;
+    }
+    if (end >= cols) return false;
+
+    SCREEN* screen = static_cast<SCREEN*>(console.screen);
+    for (int x = 0; x < end;) {
+        if (cells[x] != ' ') {
+            _nc_outch_sp(screen, static_cast<int>(cells[x]));
+            ++x;
+            continue;
+        }
+        int run = 1;
+        while (cells[x + run] == ' ') // ends at the last character, before `end`
+            ++run;
+        const auto skip = static_cast<std::size_t>(run);
+        if (skip < console.skipRight.size() && console.skipRight[skip].length > 0) {
+            const Console::CursorSkip& right = console.skipRight[skip];
+            for (std::size_t i = 0; i < right.length; ++i)
+                _nc_outch_sp(screen, static_cast<unsigned char>(right.bytes[i]));
+        } else {
+            for (int i = 0; i < run; ++i)
+                _nc_outch_sp(screen, ' ');
+        }
+        x += run;
+    }
+    tputs_sp(screen, console.carriageReturn, 1, _nc_outch_sp);
+    _nc_flush_sp(screen);
+
+    for (CursesRow* window : {records[1], records[2]})
+        std::copy(cells, cells + cols, window[y].text);
+    for (CursesRow* window : records) {
+        window[y].firstchar = _NOCHANGE;
+        window[y].lastchar = _NOCHANGE;
+    }
+    ++console.directLines;
+    return true;
+#endif
 }
 
 // The terminal has changed size: curses takes the new size, and the trace is
@@ -280,8 +440,12 @@ void CatchResize(Console& console) {
 // The default output routine on the curses screen.  Rows and columns are
 // 1-based here, as the cursor arithmetic below is worked out that way.
 void WriteToScreen(Console& console, std::string_view text, int flags) {
-    if (resizePending.load(std::memory_order_relaxed)) FollowResize(console);
+    if (resizePending.load(std::memory_order_relaxed)) {
+        console.directRow = -1;
+        FollowResize(console);
+    }
     if (console.repaintPending) {
+        console.directRow = -1;
         // Back from a stop: the shell has drawn over the screen meanwhile.
         console.repaintPending = 0;
         clearok(curscr, TRUE);
@@ -335,6 +499,9 @@ void WriteToScreen(Console& console, std::string_view text, int flags) {
 
     // What printw("%s") would write: the text up to a NUL byte, if any.
     waddnstr(stdscr, text.data(), static_cast<int>(std::min<long long>(length, 1 << 20)));
+    // Text that ran onto another row (a wrap curses made of it) goes out
+    // with a refresh.
+    if (getcury(stdscr) != console.directRow) console.directRow = -1;
 
     // Each line goes out with its own refresh once it is complete; the
     // pieces before its end (a label, then numbers) wait for it, so a line
@@ -345,7 +512,8 @@ void WriteToScreen(Console& console, std::string_view text, int flags) {
     if (flags & kPrintLineEnd) {
         y = getcury(stdscr);
         wmove(stdscr, y, 0);
-        wrefresh(stdscr);
+        if (!WriteLineDirect(console, y)) wrefresh(stdscr);
+        console.directRow = -1;
         console.cursorRow = y;
         wmove(stdscr, y + 1, 0);
         console.refreshPending = false;
@@ -459,6 +627,7 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     // input before every refresh: one system call less per line.
     typeahead(-1);
     console.moveRowRecords = RowRecordsAsExpected();
+    SetUpDirectWrites(console);
     console.refreshPending = false;
     console.repaintPending = 0;
     SetUpColourPairs();
@@ -484,6 +653,9 @@ void RestoreTerminal(Console& console) {
     console.scrollUp = nullptr;
     console.cursorDown = nullptr;
     console.cursorUp = nullptr;
+    console.carriageReturn = nullptr;
+    console.directWrites = false;
+    console.directRow = -1;
     if (console.resizeCaught) {
         sigaction(SIGWINCH, &console.previousResize, nullptr);
         console.resizeCaught = false;

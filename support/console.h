@@ -63,6 +63,22 @@ struct Console {
     // curses starts); otherwise a scroll copies every row's cells.
     bool moveRowRecords = false;
     bool refreshPending = false; // text written since the last refresh
+    // Whether a finished line may go to the terminal straight from its row
+    // (WriteLineDirect), worked out when curses starts: the row records are
+    // as expected and the terminal shows plain characters as they are.
+    bool directWrites = false;
+    const char* carriageReturn = nullptr; // the terminal's "cr"
+    // "Cursor right n columns" for n below the table's size, where it is
+    // shorter than n spaces (length 0: spaces are as short).
+    struct CursorSkip {
+        std::array<char, 15> bytes{};
+        std::uint8_t length = 0;
+    };
+    std::array<CursorSkip, 32> skipRight{};
+    // The row the line being written can go out on directly, set by the
+    // scroll that made room for it; -1 when it must take a refresh.
+    int directRow = -1;
+    long long directLines = 0; // lines that went out directly, for the tests and the bench
     // The row the terminal's cursor was left on by the last refresh, always
     // at its first column; -1 unknown.
     int cursorRow = -1;

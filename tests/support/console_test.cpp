@@ -683,11 +683,13 @@ TEST(ConsoleScreen, TheTerminalShowsWhatCursesThinksItShows) {
         StartConsole(console, pty.out, pty.in);
         ASSERT_TRUE(console.cursesActive);
         XtermScreen terminal(rows, cols);
-        for (int n = 1; n <= 3 * rows + 40; ++n) {
+        const int total = 3 * rows + 40;
+        for (int n = 1; n <= total; ++n) {
             // Plain lines, lines in pieces with print zones (as the score
-            // lines are printed), an empty line, and lines as wide as the
-            // screen and wider.
-            switch (n % 7) {
+            // lines are printed), an empty line, lines as wide as the
+            // screen and wider, control characters (which curses shows as
+            // two cells), and a gap longer than a cursor move is worth.
+            switch (n % 9) {
             case 0:
                 PrintText(console, "It was ok, at", 0);
                 PrintInt(console, n, kPrintZone);
@@ -703,6 +705,12 @@ TEST(ConsoleScreen, TheTerminalShowsWhatCursesThinksItShows) {
             case 6:
                 PrintLine(console, "");
                 break;
+            case 7:
+                PrintLine(console, "c\x01t\tl ~");
+                break;
+            case 8:
+                PrintLine(console, "g" + std::string(std::min(40, cols - 3), ' ') + "p");
+                break;
             default:
                 PrintLine(console, Numbered(n));
                 break;
@@ -710,12 +718,83 @@ TEST(ConsoleScreen, TheTerminalShowsWhatCursesThinksItShows) {
             terminal.Feed(pty.Take(0));
             if (n % 5 != 0) continue;
             terminal.Feed(pty.Take());
-            for (int row = 0; row < rows; ++row)
+            for (int row = 0; row < rows; ++row) {
                 ASSERT_EQ(terminal.Row(row), Row(curscr, row)) << "row " << row << ", line " << n;
+                ASSERT_EQ(Row(stdscr, row), Row(curscr, row)) << "row " << row << ", line " << n;
+            }
             EXPECT_EQ(terminal.Row(rows - 1), "") << "line " << n;
         }
+        // Both ways a line can go out were taken.
+        EXPECT_GT(console.directLines, 0);
+        EXPECT_LT(console.directLines, total);
         RestoreTerminal(console);
     }
+}
+
+// Once the screen is full, a plain line goes out as the scroll, its own
+// characters and a carriage return, with no refresh; what the terminal
+// shows is checked above.  Anything else takes a refresh: the lines that
+// fill a fresh screen, a line reaching the last column or wrapping, and the
+// first line after a resize or a stop, which repaint the screen.
+TEST(ConsoleScreen, LinesOnAFullScreenGoOutWithoutARefresh) {
+    Pty pty;
+    UseTerminal("xterm");
+    Console console;
+    StartConsole(console, pty.out, pty.in);
+    ASSERT_TRUE(console.cursesActive);
+    ASSERT_TRUE(console.directWrites);
+    for (int n = 1; n <= 23; ++n)
+        PrintLine(console, Numbered(n));
+    EXPECT_EQ(console.directLines, 0);
+    pty.Take();
+
+    auto terminalString = [](const char* name) {
+        return std::string(tigetstr(const_cast<char*>(name)));
+    };
+    const std::string scroll =
+        terminalString("cud1") + terminalString("ind") + terminalString("cuu1");
+    PrintLine(console, Numbered(24));
+    EXPECT_EQ(console.directLines, 1);
+    EXPECT_EQ(pty.Take(), scroll + Numbered(24) + terminalString("cr"));
+
+    // A gap goes out as one cursor move where that is shorter; the pieces
+    // of a score line go out together.
+    PrintText(console, "gap", 0);
+    PrintText(console, std::string(20, ' ') + "end", kPrintLineEnd);
+    PrintInt(console, 25, kPrintZone);
+    PrintInt(console, -3, kPrintLineEnd);
+    EXPECT_EQ(console.directLines, 3);
+    const std::string sent = pty.Take();
+    EXPECT_TRUE(Contains(sent, "gap" + std::string(tiparm(tigetstr(const_cast<char*>("cuf")), 20)) +
+                                   "end"));
+    EXPECT_FALSE(Contains(sent, "     "));
+    EXPECT_EQ(Row(curscr, 21), "gap" + std::string(20, ' ') + "end");
+    EXPECT_EQ(Row(curscr, 22), " 25           -3");
+
+    PrintLine(console, std::string(80, '='));
+    PrintLine(console, std::string(90, '+'));
+    EXPECT_EQ(console.directLines, 3);
+    PrintLine(console, "plain again");
+    EXPECT_EQ(console.directLines, 4);
+
+    const auto afterRepaint = [&](const char* what) {
+        SCOPED_TRACE(what);
+        const long long before = console.directLines;
+        PrintLine(console, "repainted");
+        EXPECT_EQ(console.directLines, before);
+        PrintLine(console, "direct");
+        EXPECT_EQ(console.directLines, before + 1);
+        pty.Take();
+        for (int row = 0; row < LINES; ++row)
+            EXPECT_EQ(Row(stdscr, row), Row(curscr, row)) << "row " << row;
+        EXPECT_EQ(Row(curscr, LINES - 2), "direct");
+        EXPECT_EQ(Row(curscr, LINES - 3), "repainted");
+    };
+    Resize(pty, 30, 100);
+    afterRepaint("resized");
+    console.repaintPending = 1; // as after Ctrl-Z and fg
+    afterRepaint("continued");
+    RestoreTerminal(console);
 }
 
 TEST(ConsoleScreen, ColourPairsFollowThePcColourMap) {
