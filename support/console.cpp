@@ -181,34 +181,38 @@ void FillCells(chtype* cells, int count, chtype value) {
 }
 
 // Scrolls one of curses' whole-screen windows up by k rows.  With the row
-// records it can rely on, it moves the records round (their cells and their
-// changed marks go with them) and blanks the k rows that come in: a cost in
-// rows, not in cells.  The rows of a window whose marks are not kept
-// (`keepMarks`) are all marked unchanged.  Otherwise wscrl copies every
-// row's cells, and the marks are worked out again: those kept stay with the
-// rows they were on, the others are cleared.
-void ShiftWindow(WINDOW* window, int k, bool moveRecords, bool keepMarks) {
+// records it can rely on, it moves the records round and blanks the k rows
+// that come in: a cost in rows, not in cells.  A row's cells and its changed
+// marks go with its record, so whatever was still to be sent stays marked
+// on the text it belongs to.  The rows that come in are copied from
+// `blankRow` (one of another window's, just blanked) where that holds this
+// window's blank; the first of them is returned for the next window.
+// Without the records wscrl copies every row's cells, and the marks are
+// worked out again: those of the picture curses is building stay with the
+// rows they were on (`keepMarks`), the others are cleared.
+const chtype* ShiftWindow(WINDOW* window, int k, bool moveRecords, bool keepMarks,
+                          const chtype* blankRow = nullptr) {
     const int rows = getmaxy(window);
 #if !NCURSES_OPAQUE
     if (moveRecords) {
         CursesRow* row = RowsOf(window);
         std::rotate(row, row + k, row + rows);
         const chtype blank = getbkgd(window);
-        const int cols = getmaxx(window);
+        const auto cols = static_cast<std::size_t>(getmaxx(window));
         for (int r = rows - k; r < rows; ++r) {
-            FillCells(row[r].text, cols, blank);
+            if (blankRow && blankRow[0] == blank)
+                std::memcpy(row[r].text, blankRow, cols * sizeof(chtype));
+            else
+                FillCells(row[r].text, static_cast<int>(cols), blank);
             row[r].firstchar = _NOCHANGE;
             row[r].lastchar = _NOCHANGE;
             row[r].oldindex = _NEWINDEX;
         }
-        for (int r = 0; !keepMarks && r < rows - k; ++r) {
-            row[r].firstchar = _NOCHANGE;
-            row[r].lastchar = _NOCHANGE;
-        }
-        return;
+        return row[rows - k].text;
     }
 #else
     (void)moveRecords;
+    (void)blankRow;
 #endif
     int first = rows;
     int last = -1;
@@ -222,6 +226,7 @@ void ShiftWindow(WINDOW* window, int k, bool moveRecords, bool keepMarks) {
     scrollok(window, FALSE);
     wtouchln(window, 0, rows, 0);
     if (last >= first) wtouchln(window, first, last - first + 1, 1);
+    return nullptr;
 }
 
 // Scrolls the whole screen up by k rows, the terminal first.  Left to the
@@ -269,9 +274,9 @@ bool ScrollScreen(Console& console, int k) {
         tputs_sp(screen, console.cursorUp, 1, _nc_outch_sp);
     // Rows that still differ from the terminal keep their marks as they move
     // up; the rows scrolled away take theirs with them.
-    ShiftWindow(curscr, k, console.moveRowRecords, false);
-    ShiftWindow(newscr, k, console.moveRowRecords, true);
-    ShiftWindow(stdscr, k, console.moveRowRecords, console.moveRowRecords);
+    const chtype* blanks = ShiftWindow(curscr, k, console.moveRowRecords, false);
+    ShiftWindow(newscr, k, console.moveRowRecords, true, blanks);
+    ShiftWindow(stdscr, k, console.moveRowRecords, false, blanks);
     // The usual case once the screen is full: one row, from the newest
     // line's row, onto a row the terminal shows blank (as blank as the last
     // row, which has just come in).  The line written there may go out
@@ -334,9 +339,10 @@ bool WriteLineDirect(Console& console, int y) {
         first = std::min<int>(first, window[y].firstchar);
         last = std::max<int>(last, window[y].lastchar);
     }
+    first = std::max(first, 0);
     last = std::min(last, cols - 1);
     int end = 0;
-    for (int x = std::max(first, 0); x <= last; ++x) {
+    for (int x = first; x <= last; ++x) {
         const chtype cell = cells[x];
         if (cell == ' ') continue;
         const chtype c = cell & A_CHARTEXT;
@@ -369,8 +375,9 @@ bool WriteLineDirect(Console& console, int y) {
     tputs_sp(screen, console.carriageReturn, 1, _nc_outch_sp);
     _nc_flush_sp(screen);
 
+    // Outside the marks all three already agree.
     for (CursesRow* window : {records[1], records[2]})
-        std::copy(cells, cells + cols, window[y].text);
+        if (last >= first) std::copy(cells + first, cells + last + 1, window[y].text + first);
     for (CursesRow* window : records) {
         window[y].firstchar = _NOCHANGE;
         window[y].lastchar = _NOCHANGE;
