@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <sys/ioctl.h>
@@ -93,7 +94,6 @@ void ScrollRegion(int top, int bottom, int k) {
     delwin(region);
 }
 
-#if !NCURSES_OPAQUE
 // How ncurses keeps one row of a window: its cells, the first and last
 // column changed since the last refresh, and where the row was before a
 // scroll.  curses.h names this record (struct ldat) but does not spell it
@@ -106,19 +106,67 @@ struct CursesRow {
     NCURSES_SIZE_T oldindex;
 };
 
-CursesRow* RowsOf(WINDOW* window) {
-    return reinterpret_cast<CursesRow*>(window->_line);
-}
+// The start of ncurses' window record (struct _win_st), up to its rows, as
+// curses.h spells it out where it is not opaque.  Where it is (Debian 13
+// builds ncurses so, as most current systems do) the record is the same
+// but hidden, so the console keeps its own copy of the head;
+// RowRecordsAsExpected compares every field of it with what curses' own
+// calls say before the rows are used.
+struct CursesWindowHead {
+    NCURSES_SIZE_T cury, curx;
+    NCURSES_SIZE_T maxy, maxx;
+    NCURSES_SIZE_T begy, begx;
+    short flags;
+    attr_t attrs;
+    chtype bkgd;
+    bool notimeout, clear, leaveok, scroll, idlok, idcok, immed, sync, useKeypad;
+    int delay;
+    CursesRow* line;
+};
+
+#if !NCURSES_OPAQUE
+static_assert(offsetof(WINDOW, _line) == offsetof(CursesWindowHead, line));
+static_assert(offsetof(WINDOW, _delay) == offsetof(CursesWindowHead, delay));
+static_assert(offsetof(WINDOW, _bkgd) == offsetof(CursesWindowHead, bkgd));
 #endif
 
+const CursesWindowHead* HeadOf(const WINDOW* window) {
+    return reinterpret_cast<const CursesWindowHead*>(window);
+}
+
+CursesRow* RowsOf(WINDOW* window) {
+    return HeadOf(window)->line;
+}
+
+// Whether a window's head reads as curses' own calls describe the window.
+bool HeadAsExpected(WINDOW* window) {
+    const CursesWindowHead* head = HeadOf(window);
+    return head->cury == getcury(window) && head->curx == getcurx(window) &&
+           head->maxy == getmaxy(window) - 1 && head->maxx == getmaxx(window) - 1 &&
+           head->begy == getbegy(window) && head->begx == getbegx(window) &&
+           head->attrs == static_cast<attr_t>(getattrs(window)) && head->bkgd == getbkgd(window) &&
+           head->notimeout == is_notimeout(window) && head->clear == is_cleared(window) &&
+           head->leaveok == is_leaveok(window) && head->scroll == is_scrollok(window) &&
+           head->idlok == is_idlok(window) && head->idcok == is_idcok(window) &&
+           head->immed == is_immedok(window) && head->sync == is_syncok(window) &&
+           head->useKeypad == is_keypad(window) && head->delay == wgetdelay(window) &&
+           head->line != nullptr;
+}
+
 // Whether the rows of curses' windows are laid out as CursesRow says, tried
-// on the fresh stdscr: a character written shows in the record's cells and
-// its column in the record's changed range, each row with cells of its own.
+// on the fresh stdscr: its head matches curses' calls in two different
+// states, a character written shows in the record's cells and its column
+// in the record's changed range, each row with cells of its own.
 bool RowRecordsAsExpected() {
-#if NCURSES_OPAQUE
-    return false;
-#else
     if (LINES < 2 || COLS < 3) return false;
+    wmove(stdscr, 1, 2);
+    wtimeout(stdscr, 123);
+    const bool firstState = HeadAsExpected(stdscr);
+    wmove(stdscr, 0, 0);
+    nodelay(stdscr, TRUE);
+    if (!firstState || !HeadAsExpected(stdscr) || !HeadAsExpected(curscr) ||
+        !HeadAsExpected(newscr))
+        return false;
     wtouchln(stdscr, 0, LINES, 0);
     mvwaddch(stdscr, 1, 2, 'Q');
     const CursesRow* rows = RowsOf(stdscr);
@@ -130,7 +178,6 @@ bool RowRecordsAsExpected() {
     wmove(stdscr, 0, 0);
     touchwin(stdscr); // as a fresh stdscr is: every row to be drawn
     return expected;
-#endif
 }
 
 // Whether a terminal string is sent as it stands: no padding for tputs to
@@ -193,7 +240,6 @@ void FillCells(chtype* cells, int count, chtype value) {
 const chtype* ShiftWindow(WINDOW* window, int k, bool moveRecords, bool keepMarks,
                           const chtype* blankRow = nullptr) {
     const int rows = getmaxy(window);
-#if !NCURSES_OPAQUE
     if (moveRecords) {
         CursesRow* row = RowsOf(window);
         std::rotate(row, row + k, row + rows);
@@ -210,10 +256,6 @@ const chtype* ShiftWindow(WINDOW* window, int k, bool moveRecords, bool keepMark
         }
         return row[rows - k].text;
     }
-#else
-    (void)moveRecords;
-    (void)blankRow;
-#endif
     int first = rows;
     int last = -1;
     for (int r = k; keepMarks && r < rows; ++r) {
@@ -281,14 +323,12 @@ bool ScrollScreen(Console& console, int k) {
     // line's row, onto a row the terminal shows blank (as blank as the last
     // row, which has just come in).  The line written there may go out
     // without a refresh (WriteLineDirect).
-#if !NCURSES_OPAQUE
     if (console.directWrites && k == 1 && steps == 1 && getbkgd(curscr) == ' ') {
         const CursesRow* terminalRows = RowsOf(curscr);
         if (std::memcmp(terminalRows[row].text, terminalRows[LINES - 1].text,
                         static_cast<std::size_t>(COLS) * sizeof(chtype)) == 0)
             console.directRow = row;
     }
-#endif
     return true;
 }
 
@@ -312,11 +352,6 @@ bool ScrollScreen(Console& console, int k) {
 // to send, so the next refresh (a resize, a long line) starts from the
 // truth.
 bool WriteLineDirect(Console& console, int y) {
-#if NCURSES_OPAQUE
-    (void)console;
-    (void)y;
-    return false;
-#else
     if (console.directRow != y || is_cleared(curscr) || is_cleared(stdscr)) return false;
     CursesRow* const records[] = {RowsOf(stdscr), RowsOf(newscr), RowsOf(curscr)};
     // Only this row may have something to send.
@@ -384,7 +419,6 @@ bool WriteLineDirect(Console& console, int y) {
     }
     ++console.directLines;
     return true;
-#endif
 }
 
 // The terminal has changed size: curses takes the new size, and the trace is
