@@ -277,10 +277,11 @@ const chtype* ShiftWindow(WINDOW* window, int k, bool moveRecords, bool keepMark
 // (the same lines every frame) on a screen taller than the repeat gives it no
 // row it can match, so it would redraw them all.  Instead the terminal is
 // told to scroll, and curses' three pictures of the screen (ours, the one it
-// is building and the terminal's own) are shifted the same way with none of
-// their rows marked as changed: the refresh that follows then sends only the
-// new line.  The bytes go into the screen's own output buffer, so they leave
-// with that refresh's one write, on the console's terminal.
+// is building and the terminal's own) are shifted the same way, each row
+// keeping its changed marks: what follows (a refresh, or WriteLineDirect)
+// then sends only the new line.  The bytes go into the screen's own output
+// buffer, so they leave with the line's one write, on the console's
+// terminal.
 bool ScrollScreen(Console& console, int k) {
     console.directRow = -1;
     const char* index = console.scrollUp;
