@@ -163,7 +163,7 @@ bool RowRecordsAsExpected() {
     wtimeout(stdscr, 123);
     const bool firstState = HeadAsExpected(stdscr);
     wmove(stdscr, 0, 0);
-    nodelay(stdscr, TRUE);
+    nodelay(stdscr, TRUE); // as StartConsole set it
     if (!firstState || !HeadAsExpected(stdscr) || !HeadAsExpected(curscr) ||
         !HeadAsExpected(newscr))
         return false;
@@ -353,6 +353,8 @@ bool ScrollScreen(Console& console, int k) {
 // to send, so the next refresh (a resize, a long line) starts from the
 // truth.
 bool WriteLineDirect(Console& console, int y) {
+    // A resize or a stop since the scroll has left the screen to be
+    // repainted: that takes a refresh.
     if (console.directRow != y || is_cleared(curscr) || is_cleared(stdscr)) return false;
     CursesRow* const records[] = {RowsOf(stdscr), RowsOf(newscr), RowsOf(curscr)};
     // Only this row may have something to send.
@@ -482,12 +484,8 @@ void CatchResize(Console& console) {
 // The default output routine on the curses screen.  Rows and columns are
 // 1-based here, as the cursor arithmetic below is worked out that way.
 void WriteToScreen(Console& console, std::string_view text, int flags) {
-    if (resizePending.load(std::memory_order_relaxed)) {
-        console.directRow = -1;
-        FollowResize(console);
-    }
+    if (resizePending.load(std::memory_order_relaxed)) FollowResize(console);
     if (console.repaintPending) {
-        console.directRow = -1;
         // Back from a stop: the shell has drawn over the screen meanwhile.
         console.repaintPending = 0;
         clearok(curscr, TRUE);
@@ -697,7 +695,6 @@ void RestoreTerminal(Console& console) {
     console.cursorUp = nullptr;
     console.carriageReturn = nullptr;
     console.directWrites = false;
-    console.directRow = -1;
     if (console.resizeCaught) {
         sigaction(SIGWINCH, &console.previousResize, nullptr);
         console.resizeCaught = false;

@@ -79,8 +79,8 @@ struct Console {
     // scroll that made room for it; -1 when it must take a refresh.
     int directRow = -1;
     long long directLines = 0; // lines that went out directly, for the tests and the bench
-    // The row the terminal's cursor was left on by the last refresh, always
-    // at its first column; -1 unknown.
+    // The row the terminal's cursor was left on by the last line (its
+    // refresh or WriteLineDirect), always at its first column; -1 unknown.
     int cursorRow = -1;
 
     ~Console(); // no longer the one the signal handler restores

@@ -748,14 +748,11 @@ TEST(ConsoleScreen, LinesOnAFullScreenGoOutWithoutARefresh) {
     EXPECT_EQ(console.directLines, 0);
     pty.Take();
 
-    auto terminalString = [](const char* name) {
-        return std::string(tigetstr(const_cast<char*>(name)));
-    };
     const std::string scroll =
-        terminalString("cud1") + terminalString("ind") + terminalString("cuu1");
+        std::string(TerminalString("cud1")) + TerminalString("ind") + TerminalString("cuu1");
     PrintLine(console, Numbered(24));
     EXPECT_EQ(console.directLines, 1);
-    EXPECT_EQ(pty.Take(), scroll + Numbered(24) + terminalString("cr"));
+    EXPECT_EQ(pty.Take(), scroll + Numbered(24) + TerminalString("cr"));
 
     // A gap goes out as one cursor move where that is shorter; the pieces
     // of a score line go out together.
@@ -765,8 +762,7 @@ TEST(ConsoleScreen, LinesOnAFullScreenGoOutWithoutARefresh) {
     PrintInt(console, -3, kPrintLineEnd);
     EXPECT_EQ(console.directLines, 3);
     const std::string sent = pty.Take();
-    EXPECT_TRUE(Contains(sent, "gap" + std::string(tiparm(tigetstr(const_cast<char*>("cuf")), 20)) +
-                                   "end"));
+    EXPECT_TRUE(Contains(sent, "gap" + std::string(tiparm(TerminalString("cuf"), 20)) + "end"));
     EXPECT_FALSE(Contains(sent, "     "));
     EXPECT_EQ(Row(curscr, 21), "gap" + std::string(20, ' ') + "end");
     EXPECT_EQ(Row(curscr, 22), " 25           -3");
