@@ -98,9 +98,13 @@ build_base() {
   echo "debian-root: building the $suite base in $base (mmdebstrap, $mirror)"
   host_tools
   # In a mount namespace of its own, so that the mounts mmdebstrap makes in
-  # the new tree vanish with it, even if it is killed half-way.
+  # the new tree vanish with it, even if it is killed half-way. A snapshot
+  # of the archive (a frozen mirror) serves Release files whose Valid-Until
+  # has passed; apt still checks their signatures, but not their age, here
+  # and in the root afterwards (mmdebstrap keeps --aptopt in the root).
   unshare --mount --propagation private -- \
     mmdebstrap --variant=minbase --include=sudo,git,ca-certificates \
+      --aptopt='Acquire::Check-Valid-Until "false"' \
       "$suite" "$tmp" "deb $mirror $suite main" "deb $mirror $suite-updates main"
   printf 'suite=%s\nmade=%s\n' "$suite" "$(date -u +%FT%TZ)" >"$tmp/$marker"
   if [[ -e $base ]]; then
