@@ -29,12 +29,10 @@ constexpr int kRestoreSignals[] = {SIGINT,  SIGTERM, SIGHUP, SIGQUIT, SIGABRT,
 // Appends the terminal's own string for `capability`, if it has one, to a
 // byte list, leaving room for the three bytes of a character-set escape.
 void AppendCapability(std::array<char, 128>& list, std::size_t& used, const char* capability) {
-    const char* bytes = TerminalString(capability);
-    if (!bytes) return;
-    std::size_t length = std::strlen(bytes);
-    if (length > list.size() - 3 - used) return;
-    std::memcpy(list.data() + used, bytes, length);
-    used += length;
+    const TerminalBytes bytes = TerminalSequence(capability);
+    if (bytes.length == 0 || bytes.length > list.size() - 3 - used) return;
+    std::memcpy(list.data() + used, bytes.bytes.data(), bytes.length);
+    used += bytes.length;
 }
 
 void WriteSaved(int fd, const std::array<char, 128>& bytes, std::size_t length) {
