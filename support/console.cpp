@@ -578,6 +578,7 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     console.screen = screen;
     console.cursesActive = true;
     console.ttyFd = fileno(out);
+    HoldErrors(console);
 
     SendEscape(console.ttyFd, "\033(U");
     CatchResize(console);
@@ -630,6 +631,7 @@ void RestoreTerminal(Console& console) {
     // ones it was given while the game was stopped (Ctrl-Z, stty, fg).
     if (console.modesSaved) tcsetattr(console.ttyFd, TCSADRAIN, &console.savedModes);
     SendEscape(console.ttyFd, "\033(B");
+    StopHoldingErrors(console);
     delscreen(static_cast<SCREEN*>(console.screen));
     console.screen = nullptr;
 }

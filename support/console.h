@@ -120,6 +120,12 @@ struct Console {
     // Set by the SIGTSTP handler once the process is continued: the next
     // line repaints the whole screen, which the shell drew over meanwhile.
     volatile std::sig_atomic_t repaintPending = 0;
+    // Standard error, while it is this terminal and curses is up, goes to a
+    // file of its own (`heldErrors`) and is shown once the terminal is back
+    // (support/process.h); `standardError` is the terminal kept aside.
+    int heldErrors = -1;
+    int standardError = -1;
+
     ~Console(); // no longer the one the signal handler restores
 };
 
@@ -132,8 +138,8 @@ struct Console {
 void StartConsole(Console& console, std::FILE* out = stdout, std::FILE* in = stdin);
 
 // Shows a line's pieces still waiting for its end, ends curses, sends
-// ESC ( B, and gives SIGWINCH back to whoever had it.  Safe to call more
-// than once.
+// ESC ( B, shows what standard error was given meanwhile, and gives SIGWINCH
+// back to whoever had it.  Safe to call more than once.
 void RestoreTerminal(Console& console);
 
 // Makes the console's own curses screen the current one again, in the

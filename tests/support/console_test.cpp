@@ -1165,7 +1165,9 @@ TEST(ConsoleStart, FloatingPointIsExtendedAndRoundsToNearest) {
 
 TEST(ConsoleExit, SignalsRestoreTheTerminalBeforeTheProcessDies) {
     // The ones a player sends (Ctrl-C, Ctrl-\, a closed terminal, kill)
-    // and the ones a crash raises: each leaves the terminal as it found it.
+    // and the ones a crash raises: each leaves the terminal as it found it,
+    // and what standard error (this terminal) was given meanwhile stands
+    // after it, on the normal screen.
     for (int sig : {SIGTERM, SIGINT, SIGHUP, SIGQUIT, SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL}) {
         Pty pty;
         termios before{};
@@ -1173,11 +1175,13 @@ TEST(ConsoleExit, SignalsRestoreTheTerminalBeforeTheProcessDies) {
         int status = InChild([&] {
             rlimit noCore{0, 0}; // the test wants the signal, not a core file
             setrlimit(RLIMIT_CORE, &noCore);
+            dup2(pty.slave, 2);
             UseTerminal("xterm");
             Console console;
             StartConsole(console, pty.out, pty.in);
             InstallTerminalRestore(console);
             PrintLine(console, "Game loop begins");
+            std::fputs("a library's complaint\n", stderr);
             kill(getpid(), sig);
         });
         bool diedOfIt = WIFSIGNALED(status) && WTERMSIG(status) == sig;
@@ -1191,7 +1195,7 @@ TEST(ConsoleExit, SignalsRestoreTheTerminalBeforeTheProcessDies) {
         ASSERT_NE(leave, std::string::npos) << sig;
         ASSERT_NE(standard, std::string::npos) << sig;
         EXPECT_LT(leave, standard);
-        EXPECT_EQ(standard, bytes.size() - 3);
+        EXPECT_EQ(bytes.substr(standard + 3), "a library's complaint\r\n") << sig; // onlcr again
         std::size_t cursorOn = bytes.rfind("\033[?25h"); // xterm's cursor-on
         ASSERT_NE(cursorOn, std::string::npos) << sig;
         EXPECT_GT(cursorOn, bytes.find("Game loop begins")) << sig;
@@ -1384,7 +1388,7 @@ TEST(ConsoleSuspend, CtrlZGivesTheShellItsTerminalAndFgDrawsTheTraceAgain) {
     EXPECT_EQ(last.c_lflag, shellModes.c_lflag);
 }
 
-TEST(ConsoleExit, ExitProgramAndExitWithErrorRestoreFirst) {
+TEST(ConsoleExit, EveryExitRestoresFirstAndShowsStandardErrorAfter) {
     Pty pty;
     int status = InChild([&] {
         UseTerminal("xterm");
@@ -1419,6 +1423,36 @@ TEST(ConsoleExit, ExitProgramAndExitWithErrorRestoreFirst) {
               "Creating Screen Surface: no such video mode\n");
     bytes = failing.Take();
     EXPECT_EQ(bytes.substr(bytes.size() - 3), "\033(B");
+
+    // exit() from elsewhere, as Xlib's handlers end the process when the X
+    // server goes away, after printing their message to standard error,
+    // here the console's own terminal: the terminal is put back as after a
+    // signal, and the message follows on the normal screen.
+    Pty lost;
+    termios shell{};
+    ASSERT_EQ(tcgetattr(lost.slave, &shell), 0);
+    status = InChild([&] {
+        dup2(lost.slave, 2);
+        UseTerminal("xterm");
+        Console console;
+        StartConsole(console, lost.out, lost.in);
+        InstallTerminalRestore(console);
+        PrintLine(console, "PageFlip");
+        std::fputs("XIO:  fatal IO error 11 on X server \":9\"\n", stderr);
+        std::exit(1);
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    bytes = lost.Take();
+    const std::size_t standard = bytes.rfind("\033(B");
+    ASSERT_NE(standard, std::string::npos);
+    EXPECT_LT(bytes.find("PageFlip"), bytes.find("\033[?1049l"));
+    EXPECT_LT(bytes.find("\033[?1049l"), standard);
+    EXPECT_EQ(bytes.substr(standard + 3), "XIO:  fatal IO error 11 on X server \":9\"\r\n");
+    termios after{};
+    ASSERT_EQ(tcgetattr(lost.slave, &after), 0);
+    EXPECT_EQ(after.c_lflag, shell.c_lflag);
+    EXPECT_EQ(after.c_oflag, shell.c_oflag);
 
     // In plain mode the exit adds nothing to the output.
     std::FILE* file = std::tmpfile();
