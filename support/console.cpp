@@ -132,9 +132,12 @@ class TerminalOutput {
     std::size_t used_ = 0;
 };
 
+std::size_t Kept(const ConsoleScreen& screen, int row) {
+    return static_cast<std::size_t>((screen.top + row) % screen.rows);
+}
+
 char* RowCells(ConsoleScreen& screen, int row) {
-    return screen.cells.data() +
-           static_cast<std::size_t>((screen.top + row) % screen.rows * screen.cols);
+    return screen.cells.data() + Kept(screen, row) * static_cast<std::size_t>(screen.cols);
 }
 
 // Whether the terminal's cursor gets to (row, column) without a cursor
@@ -225,7 +228,7 @@ void SendToTerminal(Console& console) {
     }
     for (int row = s.sentRow, from = s.sentColumn; row <= s.cursorRow; ++row, from = 0) {
         const char* cells = RowCells(s, row);
-        int to = row == s.cursorRow ? s.cursorColumn : s.cols;
+        int to = std::min(row == s.cursorRow ? s.cursorColumn : s.cols, s.written[Kept(s, row)]);
         if (t.lastCellScrolls && row == s.rows - 1) to = std::min(to, s.cols - 1);
         while (to > from && cells[to - 1] == ' ')
             --to;
@@ -261,8 +264,10 @@ void ScrollUp(ConsoleScreen& s, int k) {
     if (k <= 0) return;
     s.rowsScrolledOff += k;
     k = std::min(k, s.rows);
-    for (int row = 0; row < k; ++row)
-        std::memset(RowCells(s, row), ' ', static_cast<std::size_t>(s.cols));
+    for (int row = 0; row < k; ++row) {
+        std::memset(RowCells(s, row), ' ', static_cast<std::size_t>(s.written[Kept(s, row)]));
+        s.written[Kept(s, row)] = 0;
+    }
     s.top = (s.top + k) % s.rows;
     // As many "ind" as rows would be a screenful or more: clear instead.
     s.scrolledUnsent = std::min(s.scrolledUnsent + k, s.rows);
@@ -295,6 +300,8 @@ void PutCells(ConsoleScreen& s, const char* cells, std::size_t length) {
         const std::size_t n = std::min(length, static_cast<std::size_t>(s.cols - s.cursorColumn));
         std::memcpy(RowCells(s, s.cursorRow) + s.cursorColumn, cells, n);
         s.cursorColumn += static_cast<int>(n);
+        int& written = s.written[Kept(s, s.cursorRow)];
+        written = std::max(written, s.cursorColumn);
         cells += n;
         length -= n;
         if (s.cursorColumn == s.cols && s.cursorRow + 1 < s.rows) NextRow(s);
@@ -346,6 +353,7 @@ void BlankPicture(ConsoleScreen& s, int rows, int cols) {
     s.rows = rows;
     s.cols = cols;
     s.cells.assign(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols), ' ');
+    s.written.assign(static_cast<std::size_t>(rows), 0);
 }
 
 // The terminal has changed size: curses takes the new size (endwin leaves
@@ -380,8 +388,10 @@ void FollowResize(Console& console) {
     ConsoleScreen resized;
     BlankPicture(resized, rows, cols);
     const auto kept = static_cast<std::size_t>(std::min(cols, old.cols));
-    for (int row = 0; row < old.rows && row + down < rows; ++row)
+    for (int row = 0; row < old.rows && row + down < rows; ++row) {
         std::memcpy(RowCells(resized, row + down), old.Row(row).data(), kept);
+        resized.written[Kept(resized, row + down)] = std::min(cols, old.written[Kept(old, row)]);
+    }
     resized.rowsScrolledOff = old.rowsScrolledOff - down;
     resized.cursorRow = old.cursorRow + down;
     resized.cursorColumn = std::min(old.cursorColumn, cols);

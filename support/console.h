@@ -68,6 +68,9 @@ struct ConsoleScreen {
     // rows x cols characters.  Screen row r is kept at row (top + r) % rows,
     // so a scroll blanks rows instead of moving them all.
     std::vector<char> cells;
+    // For each kept row, how far from its start characters may stand: past
+    // that the row is blank.
+    std::vector<int> written;
     int top = 0;
     int cursorRow = 0;
     // cols: past the end of its row; the next character starts a new row.
