@@ -251,16 +251,6 @@ class XtermScreen {
                 state_ = State::kCharset;
             } else if (c == 'D') {
                 LineFeed();
-            } else if (c == 'M') {
-                ReverseIndex();
-            } else if (c == 'E') {
-                x_ = 0;
-                LineFeed();
-            } else if (c == '7') {
-                saved_ = {y_, x_};
-            } else if (c == '8') {
-                y_ = saved_.first;
-                x_ = saved_.second;
             }
             return; // ESC = and ESC > (keypad) change nothing shown
         }
@@ -306,7 +296,6 @@ class XtermScreen {
             LineFeed();
         }
         cells_[y_][x_++] = c;
-        last_ = c;
     }
 
     int Param(std::size_t index, int otherwise) const {
@@ -375,23 +364,11 @@ class XtermScreen {
                 Clear(y_ + 1, rows_);
             }
             break;
-        case 'X':
-            for (int i = 0; i < n && x_ + i < cols_; ++i)
-                cells_[y_][x_ + i] = ' ';
-            break;
         case 'r':
             top_ = Param(0, 1) - 1;
             bottom_ = std::min(Param(1, rows_), rows_) - 1;
             y_ = 0;
             x_ = 0;
-            break;
-        case 'S':
-            for (int i = 0; i < n; ++i)
-                ScrollUp();
-            break;
-        case 'b': // the last character again, n times
-            for (int i = 0; i < n; ++i)
-                Print(last_);
             break;
         default:
             break; // attributes, modes, window reports: nothing moves
@@ -416,15 +393,6 @@ class XtermScreen {
             ++y_;
     }
 
-    void ReverseIndex() {
-        if (y_ == top_) {
-            cells_.erase(cells_.begin() + bottom_);
-            cells_.insert(cells_.begin() + top_, std::string(cols_, ' '));
-        } else if (y_ > 0) {
-            --y_;
-        }
-    }
-
     enum class State { kText, kEscape, kControl, kCharset };
     int rows_;
     int cols_;
@@ -433,10 +401,8 @@ class XtermScreen {
     int bottom_;
     int y_ = 0;
     int x_ = 0;
-    std::pair<int, int> saved_{0, 0};
     State state_ = State::kText;
     std::string params_;
-    char last_ = ' ';
 };
 
 // Feeds what the terminal has been sent to the model and checks that it
@@ -459,6 +425,18 @@ int InChild(Body body) {
     int status = 0;
     waitpid(pid, &status, 0);
     return status;
+}
+
+// In a child process: the console on `pty`, which is standard error too, as
+// the game starts it, one trace line, and a library's message to standard
+// error.
+void PlayOn(Pty& pty, Console& console, const char* line, const char* message) {
+    dup2(pty.slave, 2);
+    UseTerminal("xterm");
+    StartConsole(console, pty.out, pty.in);
+    InstallTerminalRestore(console);
+    PrintLine(console, line);
+    std::fputs(message, stderr);
 }
 
 // The pieces one score digit is printed in (DrawNumber), and the whole line
@@ -1175,13 +1153,8 @@ TEST(ConsoleExit, SignalsRestoreTheTerminalBeforeTheProcessDies) {
         int status = InChild([&] {
             rlimit noCore{0, 0}; // the test wants the signal, not a core file
             setrlimit(RLIMIT_CORE, &noCore);
-            dup2(pty.slave, 2);
-            UseTerminal("xterm");
             Console console;
-            StartConsole(console, pty.out, pty.in);
-            InstallTerminalRestore(console);
-            PrintLine(console, "Game loop begins");
-            std::fputs("a library's complaint\n", stderr);
+            PlayOn(pty, console, "Game loop begins", "a library's complaint\n");
             kill(getpid(), sig);
         });
         bool diedOfIt = WIFSIGNALED(status) && WTERMSIG(status) == sig;
@@ -1432,13 +1405,8 @@ TEST(ConsoleExit, EveryExitRestoresFirstAndShowsStandardErrorAfter) {
     termios shell{};
     ASSERT_EQ(tcgetattr(lost.slave, &shell), 0);
     status = InChild([&] {
-        dup2(lost.slave, 2);
-        UseTerminal("xterm");
         Console console;
-        StartConsole(console, lost.out, lost.in);
-        InstallTerminalRestore(console);
-        PrintLine(console, "PageFlip");
-        std::fputs("XIO:  fatal IO error 11 on X server \":9\"\n", stderr);
+        PlayOn(lost, console, "PageFlip", "XIO:  fatal IO error 11 on X server \":9\"\n");
         std::exit(1);
     });
     ASSERT_TRUE(WIFEXITED(status));
