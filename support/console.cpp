@@ -289,7 +289,7 @@ void NextRow(ConsoleScreen& s) {
     s.cursorColumn = 0;
 }
 
-// One character at the cursor.  Like curses, the cursor wraps at once from
+// Characters at the cursor.  Like curses, the cursor wraps at once from
 // the last column, except on the bottom row: curses could not scroll there
 // and left the cursor on the character, so the next one overwrote it.  The
 // cursor waits past the end instead, and the next character starts a new

@@ -121,8 +121,8 @@ void RaiseWithDefaultAction(int sig) {
     raise(sig);
 }
 
-// Only async-signal-safe calls: tcgetattr, tcsetattr, write, sigaction,
-// sigprocmask, raise.
+// Only async-signal-safe calls: tcgetattr, tcsetattr, write, dup2, pread,
+// ftruncate, lseek, sigaction, sigprocmask, raise.
 extern "C" void SuspendAndResume(int sig) {
     const int savedErrno = errno;
     Console* console = signalConsole.load();
