@@ -6,7 +6,8 @@
 #
 #   native    this machine as it is:
 #             1. the normal build (build-test/): every test, the end-to-end
-#                ones included;
+#                ones included; then the console and its tests against
+#                libncurses and libncursesw, opaque headers (build-curses/);
 #             2. the sanitizer build (build-asan/: AddressSanitizer and Undefined-
 #                BehaviorSanitizer, no recovery): every test but the end-to-end ones;
 #             3. the million-frame soak in the sanitizer build, while beside it
@@ -170,6 +171,15 @@ normal_suite() {
     not_run "$system: the normal and end-to-end tests" "the normal build failed"
   fi
   step_took "the normal build and its tests"
+  # The game links libncursesw; the console and its tests once more against
+  # libncurses and libncursesw each, through an opaque curses.h.
+  step "the console against each ncurses (build-curses/)"
+  if cmake -S tests/curses -B build-curses >/dev/null && cmake --build build-curses -j"$jobs"; then
+    run_ctest "$system, each ncurses" build-curses
+  else
+    fail "$system: the console's builds against each ncurses (build-curses/)"
+  fi
+  step_took "the console against each ncurses"
 }
 
 # The Debian package of the committed HEAD, built and checked with Debian's

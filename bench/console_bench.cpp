@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
 // The console figures: one loop iteration's trace replayed through the real
-// curses console on a pseudo-terminal, measuring bytes written and CPU per line.
+// console on a pseudo-terminal, measuring bytes written and CPU per line.
 #include "bench/console_bench.h"
 
 #include "support/console.h"
@@ -138,7 +138,6 @@ struct TerminalFigures {
     double usPerLine = 0;
     long lines = 0;
     double floorUsPerLine = 0; // one write of a line's bytes to the same pty
-    double directShare = 0;    // of the lines timed, those that went out without a refresh
 };
 
 // The floor: what the kernel takes to carry a line's worth of bytes to the
@@ -184,7 +183,6 @@ bool MeasureTerminal(int cols, int rows, long iterations, const std::vector<Repl
 
             double cpu = 0;
             long lines = 0;
-            const long long directBefore = console.directLines;
             for (long i = 0; i < iterations; ++i) {
                 const double start = ThreadCpuUs();
                 lines += ReplayIteration(console, trace);
@@ -194,8 +192,6 @@ bool MeasureTerminal(int cols, int rows, long iterations, const std::vector<Repl
             figures.lines = lines;
             figures.bytesPerLine = static_cast<double>(bytes) / static_cast<double>(lines);
             figures.usPerLine = cpu / static_cast<double>(lines);
-            figures.directShare = static_cast<double>(console.directLines - directBefore) /
-                                  static_cast<double>(lines);
             // The pty is in curses' raw modes still; the same bytes now go
             // out in one write per line.
             figures.floorUsPerLine = MeasureWriteFloor(
@@ -254,8 +250,6 @@ bool RunConsoleBench(const BenchOptions& options, const std::vector<TracePiece>&
                            1);
         report.Add("console_us_per_line_" + name, f.usPerLine, "us",
                    "console CPU per line, " + name, 2);
-        report.Add("console_direct_percent_" + name, 100 * f.directShare, "%",
-                   "console lines sent without a refresh, " + name, 1);
         report.Add("console_write_floor_us_" + name, f.floorUsPerLine, "us",
                    "one write of a line's bytes, " + name, 2);
         const double ratio = f.floorUsPerLine > 0 ? f.usPerLine / f.floorUsPerLine : 0;
@@ -278,9 +272,9 @@ bool RunConsoleBench(const BenchOptions& options, const std::vector<TracePiece>&
                 " pieces of which " + std::to_string(numbers) +
                 " numbers) captured from the busy scene and replayed " +
                 std::to_string(options.consoleFrames) +
-                " times through PrintText and PrintInt and the real curses console (TERM=xterm) on "
-                "a pseudo-terminal, after "
-                "three screenfuls of warm-up; bytes read off the master side after each "
+                " times through PrintText and PrintInt and the real console (TERM=xterm) on a "
+                "pseudo-terminal, after three screenfuls of warm-up; bytes read off the master "
+                "side after each "
                 "iteration, CPU time of the writing thread only");
     return true;
 }

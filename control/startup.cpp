@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -70,6 +71,24 @@ bool ReopenOnX11() {
         if (status == 0) return true;
     }
     return false;
+}
+
+// X keeps a window's width and height in 16 bits, as SDL 1.2 keeps its
+// rectangles'.  Classic SDL asks X for a larger window all the same, and X's
+// refusal is an error whose handler in Xlib ends the process; a side that
+// wraps round to a smaller one is granted, as a window of the wrong size.
+constexpr std::int32_t kLargestWindowSide = 65535;
+
+// The mode asked for, as a person reads it, and where it came from: without
+// a readable config.cfg it was SDL's own choice.
+std::string DescribeMode(const VideoSettings& v) {
+    char mode[96];
+    std::snprintf(mode, sizeof mode, "%dx%d at %d bits per pixel, flags 0x%08X", v.width, v.height,
+                  v.bitsPerPixel, static_cast<unsigned>(v.flags));
+    const char* source = IsRegularFile("config.cfg") && access("config.cfg", R_OK) == 0
+                             ? " (from config.cfg)"
+                             : " (no config.cfg)";
+    return mode + std::string(source);
 }
 
 // With no graphical display, classic SDL falls back on a driver that draws
@@ -147,6 +166,14 @@ void StartUp(Game& game) {
 
     PrintLine(console, "Creating Screen Surface");
     const VideoSettings& v = game.video;
+    for (const auto& [name, side] : {std::pair{"xres", v.width}, std::pair{"yres", v.height}}) {
+        if (side <= kLargestWindowSide) continue;
+        SDL_Quit();
+        ExitWithError(console, "novawing: cannot set the video mode " + DescribeMode(v) + ": " +
+                                   name + " " + std::to_string(side) + " is more than " +
+                                   std::to_string(kLargestWindowSide) +
+                                   ", the largest side a window can have");
+    }
     game.images.screen =
         SDL_SetVideoMode(v.width, v.height, v.bitsPerPixel, static_cast<std::uint32_t>(v.flags));
     if (!game.images.screen) {
@@ -158,15 +185,8 @@ void StartUp(Game& game) {
         SDL_Quit();
         if (noDisplay)
             ExitWithError(console, NoGraphicalDisplayMessage(std::getenv("DISPLAY"), reason));
-        char mode[96];
-        std::snprintf(mode, sizeof mode, "%dx%d at %d bits per pixel, flags 0x%08X", v.width,
-                      v.height, v.bitsPerPixel, static_cast<unsigned>(v.flags));
-        // Without a readable config.cfg the mode was SDL's own choice.
-        const char* source = IsRegularFile("config.cfg") && access("config.cfg", R_OK) == 0
-                                 ? " (from config.cfg)"
-                                 : " (no config.cfg)";
-        ExitWithError(console, std::string("novawing: cannot set the video mode ") + mode + source +
-                                   ": " + reason);
+        ExitWithError(console,
+                      "novawing: cannot set the video mode " + DescribeMode(v) + ": " + reason);
     }
 
     PrintLine(console, "Loading Bitmaps");

@@ -1,9 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The Nova Wing authors
 // SPDX-License-Identifier: GPL-2.0-or-later
 
-// The text console: the curses print region, its scrolling and resizing,
-// the plain-line fallback and the print operations.  Putting the terminal
-// back when the process ends is support/process.cpp's job.
+// The text console: the print region and its scrolling on the console's own
+// picture of the screen, the one routine that sends the picture to the
+// terminal, resizing, the plain-line fallback and the print operations.
+// curses starts the terminal and ends it; putting the terminal back when the
+// process ends otherwise is support/process.cpp's job.
 #include "support/console.h"
 #include "support/floating_point.h"
 #include "support/process.h"
@@ -13,20 +15,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <csignal>
-#include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
-
-// curses' own output routine and the flush behind every refresh: a byte
-// handed to the first goes into the screen's output buffer, and the second
-// writes that buffer to the terminal.  libtinfo exports both (libncurses
-// calls them for all its output) under versioned names, but curses.h does
-// not declare them.
-extern "C" int _nc_outch_sp(SCREEN* screen, int byte);
-extern "C" void _nc_flush_sp(SCREEN* screen);
 
 namespace {
 
@@ -49,19 +44,31 @@ extern "C" void NoteResize(int) {
     resizePending.store(true, std::memory_order_relaxed);
 }
 
-// Switching the terminal's character set: ESC ( U selects the IBM PC set
-// (on the Linux console), ESC ( B the standard one.  Written straight to the
-// terminal, which also keeps this usable from the signal handler.
-void SendEscape(int fd, const char (&sequence)[4]) {
-    if (fd < 0) return;
-    ssize_t written = write(fd, sequence, 3);
-    (void)written; // nothing to be done about a terminal that will not take it
+bool Flag(const char* capability) {
+    return tigetflag(const_cast<char*>(capability)) > 0;
 }
 
-// Whether the terminal curses just opened can move its cursor to any cell,
-// which the scrolling trace depends on.
-bool CanAddressCursor() {
-    return TerminalString("cup") != nullptr;
+// Writes all of `bytes` to the terminal.  A terminal that has gone (a
+// hang-up) takes nothing more, and nothing is to be done about that.
+void WriteAll(int fd, const char* bytes, std::size_t length) {
+    while (length > 0 && fd >= 0) {
+        const ssize_t written = write(fd, bytes, length);
+        if (written > 0) {
+            bytes += written;
+            length -= static_cast<std::size_t>(written);
+        } else if (written < 0 && errno == EAGAIN) {
+            pollfd ready{fd, POLLOUT, 0}; // someone made it non-blocking
+            poll(&ready, 1, -1);
+        } else if (written == 0 || errno != EINTR) {
+            return;
+        }
+    }
+}
+
+// Switching the terminal's character set: ESC ( U selects the IBM PC set
+// (on the Linux console), ESC ( B the standard one.
+void SendEscape(int fd, const char (&sequence)[4]) {
+    WriteAll(fd, sequence, 3);
 }
 
 void SetUpColourPairs() {
@@ -72,365 +79,293 @@ void SetUpColourPairs() {
         init_pair(pair, kColourMap[pair % 8], kColourMap[pair / 8]);
 }
 
-// Scrolls the print region up by k lines (down by -k when k is negative),
-// the screen itself never scrolling on its own.  The sub-window shares its
-// characters with stdscr; touching every row makes the next refresh look at
-// all of them.  Used where the next refresh repaints the screen anyway (after
-// a resize); the trace's own scrolling goes through ScrollScreen.
-void ScrollRegion(int top, int bottom, int k) {
-    int height = bottom - top + 1;
-    if (height < 1) return;
-    k = std::clamp(k, -height, height);
-    WINDOW* region = subwin(stdscr, height, COLS, top - 1, 0);
-    if (!region) return;
-    scrollok(region, TRUE);
-    wscrl(region, k);
-    wtouchln(stdscr, 0, LINES, 1);
-    // The rows that came in are blank: the last k, or the first -k.
-    for (int row = k > 0 ? height - k : 0; row < (k > 0 ? height : -k); ++row) {
-        wmove(region, row, 0);
-        wclrtoeol(region);
+// Where a terminfo string has padding, "$<" digits, an optional tenth, then
+// '*' and '/' in any order and '>': the length of the padding, or 0 where
+// the '$' is a plain character.  `mandatory` says whether it has the '/'.
+std::size_t PaddingAt(const char* p, bool& mandatory) {
+    if (p[0] != '$' || p[1] != '<') return 0;
+    std::size_t n = 2;
+    const std::size_t digits = n;
+    while (p[n] >= '0' && p[n] <= '9')
+        ++n;
+    if (p[n] == '.') {
+        ++n;
+        while (p[n] >= '0' && p[n] <= '9')
+            ++n;
     }
-    delwin(region);
+    if (n == digits) return 0;
+    mandatory = false;
+    for (; p[n] == '*' || p[n] == '/'; ++n)
+        mandatory = mandatory || p[n] == '/';
+    return p[n] == '>' ? n + 1 : 0;
 }
 
-// How ncurses keeps one row of a window: its cells, the first and last
-// column changed since the last refresh, and where the row was before a
-// scroll.  curses.h names this record (struct ldat) but does not spell it
-// out; RowRecordsAsExpected checks the layout on the running library before
-// the console relies on it.
-struct CursesRow {
-    chtype* text;
-    NCURSES_SIZE_T firstchar;
-    NCURSES_SIZE_T lastchar;
-    NCURSES_SIZE_T oldindex;
+// The terminal's cursor address for (row, column), from the template.
+const char* CursorAddress(const ConsoleTerminal& terminal, int row, int column) {
+    return tiparm(terminal.cursorAddress.bytes.data(), row, column);
+}
+
+// The bytes of one send, gathered in a fixed buffer and written to the
+// terminal at once: one write a line, more only for a repaint too large for
+// the buffer.
+class TerminalOutput {
+  public:
+    explicit TerminalOutput(int fd) : fd_(fd) {}
+    void Put(const char* bytes, std::size_t length) {
+        if (used_ + length > buffer_.size()) {
+            Flush();
+            if (length > buffer_.size()) return WriteAll(fd_, bytes, length);
+        }
+        std::memcpy(buffer_.data() + used_, bytes, length);
+        used_ += length;
+    }
+    void Put(const TerminalBytes& sequence) { Put(sequence.bytes.data(), sequence.length); }
+    void Put(const char* sequence) { Put(sequence, std::strlen(sequence)); }
+    void Flush() {
+        WriteAll(fd_, buffer_.data(), used_);
+        used_ = 0;
+    }
+
+  private:
+    int fd_;
+    std::array<char, 4096> buffer_;
+    std::size_t used_ = 0;
 };
 
-// The start of ncurses' window record (struct _win_st), up to its rows, as
-// curses.h spells it out where it is not opaque.  Where it is (Debian 13
-// builds ncurses so, as most current systems do) the record is the same
-// but hidden, so the console keeps its own copy of the head;
-// RowRecordsAsExpected compares every field of it with what curses' own
-// calls say before the rows are used.
-struct CursesWindowHead {
-    NCURSES_SIZE_T cury, curx;
-    NCURSES_SIZE_T maxy, maxx;
-    NCURSES_SIZE_T begy, begx;
-    short flags;
-    attr_t attrs;
-    chtype bkgd;
-    bool notimeout, clear, leaveok, scroll, idlok, idcok, immed, sync, useKeypad;
-    int delay;
-    CursesRow* line;
-};
-
-#if !NCURSES_OPAQUE
-static_assert(offsetof(WINDOW, _line) == offsetof(CursesWindowHead, line));
-static_assert(offsetof(WINDOW, _delay) == offsetof(CursesWindowHead, delay));
-static_assert(offsetof(WINDOW, _bkgd) == offsetof(CursesWindowHead, bkgd));
-#endif
-
-const CursesWindowHead* HeadOf(const WINDOW* window) {
-    return reinterpret_cast<const CursesWindowHead*>(window);
+std::size_t Kept(const ConsoleScreen& screen, int row) {
+    return static_cast<std::size_t>((screen.top + row) % screen.rows);
 }
 
-CursesRow* RowsOf(WINDOW* window) {
-    return HeadOf(window)->line;
+char* RowCells(ConsoleScreen& screen, int row) {
+    return screen.cells.data() + Kept(screen, row) * static_cast<std::size_t>(screen.cols);
 }
 
-// Whether a window's head reads as curses' own calls describe the window.
-bool HeadAsExpected(WINDOW* window) {
-    const CursesWindowHead* head = HeadOf(window);
-    return head->cury == getcury(window) && head->curx == getcurx(window) &&
-           head->maxy == getmaxy(window) - 1 && head->maxx == getmaxx(window) - 1 &&
-           head->begy == getbegy(window) && head->begx == getbegx(window) &&
-           head->attrs == static_cast<attr_t>(getattrs(window)) && head->bkgd == getbkgd(window) &&
-           head->notimeout == is_notimeout(window) && head->clear == is_cleared(window) &&
-           head->leaveok == is_leaveok(window) && head->scroll == is_scrollok(window) &&
-           head->idlok == is_idlok(window) && head->idcok == is_idcok(window) &&
-           head->immed == is_immedok(window) && head->sync == is_syncok(window) &&
-           head->useKeypad == is_keypad(window) && head->delay == wgetdelay(window) &&
-           head->line != nullptr;
+// Whether the terminal's cursor gets to (row, column) without a cursor
+// address: it is there, or a carriage return and a row up or down from the
+// first column take it there.  Line feeds are only ever sent from the first
+// column and never from the last row, so they mean the same whatever the
+// terminal's output modes make of them.
+bool StepsTo(const Console& console, int row, int column) {
+    const ConsoleScreen& s = console.picture;
+    const ConsoleTerminal& t = console.terminal;
+    if (s.terminalRow < 0) return false;
+    if (s.terminalRow == row && s.terminalColumn == column) return true;
+    return column == 0 && t.carriageReturn.length > 0 &&
+           (row == s.terminalRow || (row == s.terminalRow + 1 && t.down.length > 0) ||
+            (row == s.terminalRow - 1 && t.up.length > 0));
 }
 
-// Whether the rows of curses' windows are laid out as CursesRow says, tried
-// on the fresh stdscr: its head matches curses' calls in two different
-// states, a character written shows in the record's cells and its column
-// in the record's changed range, each row with cells of its own.
-bool RowRecordsAsExpected() {
-    if (LINES < 2 || COLS < 3) return false;
-    wmove(stdscr, 1, 2);
-    wtimeout(stdscr, 123);
-    const bool firstState = HeadAsExpected(stdscr);
-    wmove(stdscr, 0, 0);
-    nodelay(stdscr, TRUE); // as StartConsole set it
-    if (!firstState || !HeadAsExpected(stdscr) || !HeadAsExpected(curscr) ||
-        !HeadAsExpected(newscr))
-        return false;
-    wtouchln(stdscr, 0, LINES, 0);
-    mvwaddch(stdscr, 1, 2, 'Q');
-    const CursesRow* rows = RowsOf(stdscr);
-    const bool expected = rows[0].text != rows[1].text && rows[0].text && rows[1].text &&
-                          (rows[1].text[2] & A_CHARTEXT) == 'Q' && rows[1].firstchar == 2 &&
-                          rows[1].lastchar == 2 && rows[0].firstchar == _NOCHANGE &&
-                          is_linetouched(stdscr, 1) && !is_linetouched(stdscr, 0);
-    mvwaddch(stdscr, 1, 2, ' ');
-    wmove(stdscr, 0, 0);
-    touchwin(stdscr); // as a fresh stdscr is: every row to be drawn
-    return expected;
-}
-
-// Whether a terminal string is sent as it stands: no padding for tputs to
-// work out.
-bool Unpadded(const char* bytes) {
-    return bytes && !std::strstr(bytes, "$<");
-}
-
-// Works out whether finished lines may go to this terminal without a
-// refresh (WriteLineDirect): the row records must be as expected, and the
-// terminal must show a plain character as the character itself (no
-// Hazeltine tilde, no padding after each character), with a carriage
-// return to bring the cursor back.  Also the "cursor right" strings for
-// the short runs of blanks a line skips.
-void SetUpDirectWrites(Console& console) {
-    console.directWrites = false;
-    console.directRow = -1;
-    console.skipRight = {};
-    console.carriageReturn = TerminalString("cr");
-    if (!console.moveRowRecords || !Unpadded(console.carriageReturn) ||
-        tigetflag(const_cast<char*>("hz")) > 0 || TerminalString("rmp"))
-        return;
-    if (const char* right = TerminalString("cuf")) {
-        for (std::size_t n = 2; n < console.skipRight.size(); ++n) {
-            const char* bytes = tiparm(right, static_cast<int>(n));
-            if (!Unpadded(bytes)) continue;
-            const std::size_t length = std::strlen(bytes);
-            Console::CursorSkip& skip = console.skipRight[n];
-            if (length >= n || length > skip.bytes.size()) continue;
-            std::memcpy(skip.bytes.data(), bytes, length);
-            skip.length = static_cast<std::uint8_t>(length);
-        }
+// Moves the terminal's cursor by the shortest way the console knows: the
+// steps above, "cursor right" along its row, else the cursor address.
+void MoveTo(Console& console, TerminalOutput& out, int row, int column) {
+    ConsoleScreen& s = console.picture;
+    const ConsoleTerminal& t = console.terminal;
+    if (s.terminalRow == row && s.terminalColumn == column) return;
+    const auto right = static_cast<std::size_t>(column - s.terminalColumn);
+    if (StepsTo(console, row, column)) {
+        if (s.terminalColumn != 0) out.Put(t.carriageReturn);
+        if (row != s.terminalRow) out.Put(row > s.terminalRow ? t.down : t.up);
+    } else if (s.terminalRow == row && column > s.terminalColumn && right < t.skipRight.size() &&
+               t.skipRight[right].length > 0) {
+        out.Put(t.skipRight[right]);
+    } else {
+        out.Put(CursorAddress(t, row, column));
     }
-    console.directWrites = true;
+    s.terminalRow = row;
+    s.terminalColumn = column;
 }
 
-// Fills a row's cells with one value by copying what is already filled onto
-// the rest, doubling each time: a few copies of the C library's, which moves
-// many cells an instruction, instead of a store a cell.
-void FillCells(chtype* cells, int count, chtype value) {
-    if (count <= 0) return;
-    cells[0] = value;
-    for (int filled = 1; filled < count;) {
-        const int n = std::min(filled, count - filled);
-        std::memcpy(cells + filled, cells, static_cast<std::size_t>(n) * sizeof(chtype));
-        filled += n;
+// Sends the cells [from, to) of a row whose cells from `from` on the
+// terminal shows blank: its characters, a run of blanks as one "cursor
+// right" where that is shorter.
+void SendCells(Console& console, TerminalOutput& out, const char* cells, int from, int to) {
+    const ConsoleTerminal& t = console.terminal;
+    while (from < to) {
+        int end = from;
+        const bool blank = cells[from] == ' ';
+        while (end < to && (cells[end] == ' ') == blank)
+            ++end;
+        const auto run = static_cast<std::size_t>(end - from);
+        if (blank && run < t.skipRight.size() && t.skipRight[run].length > 0)
+            out.Put(t.skipRight[run]);
+        else
+            out.Put(cells + from, run);
+        from = end;
     }
 }
 
-// Scrolls one of curses' whole-screen windows up by k rows.  With the row
-// records it can rely on, it moves the records round and blanks the k rows
-// that come in: a cost in rows, not in cells.  A row's cells and its changed
-// marks go with its record, so whatever was still to be sent stays marked
-// on the text it belongs to.  The rows that come in are copied from
-// `blankRow` (one of another window's, just blanked) where that holds this
-// window's blank; the first of them is returned for the next window.
-// Without the records wscrl copies every row's cells, and the marks are
-// worked out again: those of the picture curses is building stay with the
-// rows they were on (`keepMarks`), the others are cleared.
-const chtype* ShiftWindow(WINDOW* window, int k, bool moveRecords, bool keepMarks,
-                          const chtype* blankRow = nullptr) {
-    const int rows = getmaxy(window);
-    if (moveRecords) {
-        CursesRow* row = RowsOf(window);
-        std::rotate(row, row + k, row + rows);
-        const chtype blank = getbkgd(window);
-        const auto cols = static_cast<std::size_t>(getmaxx(window));
-        for (int r = rows - k; r < rows; ++r) {
-            if (blankRow && blankRow[0] == blank)
-                std::memcpy(row[r].text, blankRow, cols * sizeof(chtype));
-            else
-                FillCells(row[r].text, static_cast<int>(cols), blank);
-            row[r].firstchar = _NOCHANGE;
-            row[r].lastchar = _NOCHANGE;
-            row[r].oldindex = _NEWINDEX;
-        }
-        return row[rows - k].text;
-    }
-    int first = rows;
-    int last = -1;
-    for (int r = k; keepMarks && r < rows; ++r) {
-        if (!is_linetouched(window, r)) continue;
-        first = std::min(first, r - k);
-        last = r - k;
-    }
-    scrollok(window, TRUE);
-    wscrl(window, k);
-    scrollok(window, FALSE);
-    wtouchln(window, 0, rows, 0);
-    if (last >= first) wtouchln(window, first, last - first + 1, 1);
-    return nullptr;
-}
-
-// Scrolls the whole screen up by k rows, the terminal first.  Left to the
-// refresh, curses would have to find the scroll by comparing every row of
-// the screen with what the terminal shows, and a trace that repeats itself
-// (the same lines every frame) on a screen taller than the repeat gives it no
-// row it can match, so it would redraw them all.  Instead the terminal is
-// told to scroll, and curses' three pictures of the screen (ours, the one it
-// is building and the terminal's own) are shifted the same way, each row
-// keeping its changed marks: what follows (a refresh, or WriteLineDirect)
-// then sends only the new line.  The bytes go into the screen's own output
-// buffer, so they leave with the line's one write, on the console's
-// terminal.
-bool ScrollScreen(Console& console, int k) {
-    console.directRow = -1;
-    const char* index = console.scrollUp;
-    if (!index || k < 1 || k >= LINES) return false;
-    // Moved by their records, our picture and the one being built keep
-    // their changed marks (text written on the current line before this
-    // scroll moves up with them, still to be sent).  Moved by wscrl, our
-    // picture's changes go into the one being built first, so that the two
-    // hold the same rows when they shift.  After a resize the next refresh
-    // repaints everything anyway: the slow way then costs nothing more.
-    if (!console.moveRowRecords) wnoutrefresh(stdscr);
-    if (is_cleared(curscr) || is_cleared(stdscr)) return false;
-    // "ind" scrolls only from the last row.  The last refresh left the
-    // terminal's cursor at the start of the newest line (cursorRow), where
-    // curses knows it is; the cursor steps down to the last row, the
-    // terminal scrolls, and the cursor steps back up the same number of rows.
-    // It ends where curses left it, now at the start of the row the new line
-    // goes on, so curses' idea of the cursor stays right and the line needs
-    // no move of its own.  In the first column, a "cursor down" that is a
-    // line feed means the same whatever the terminal does with line feeds.
-    const int row = console.cursorRow;
-    if (row < 0 || row >= LINES) return false;
-    const int steps = LINES - 1 - row;
-    if (steps > 0 && (!console.cursorDown || !console.cursorUp)) return false;
-    // Not putp or mvcur: they write to the process's standard output, which
-    // need not be this terminal, and through its own buffer.
-    SCREEN* screen = static_cast<SCREEN*>(console.screen);
-    for (int i = 0; i < steps; ++i)
-        tputs_sp(screen, console.cursorDown, 1, _nc_outch_sp);
-    for (int i = 0; i < k; ++i)
-        tputs_sp(screen, index, 1, _nc_outch_sp);
-    for (int i = 0; i < steps; ++i)
-        tputs_sp(screen, console.cursorUp, 1, _nc_outch_sp);
-    // Rows that still differ from the terminal keep their marks as they move
-    // up; the rows scrolled away take theirs with them.
-    const chtype* blanks = ShiftWindow(curscr, k, console.moveRowRecords, false);
-    ShiftWindow(newscr, k, console.moveRowRecords, true, blanks);
-    ShiftWindow(stdscr, k, console.moveRowRecords, false, blanks);
-    // The usual case once the screen is full: one row, from the newest
-    // line's row, onto a row the terminal shows blank (as blank as the last
-    // row, which has just come in).  The line written there may go out
-    // without a refresh (WriteLineDirect).
-    if (console.directWrites && k == 1 && steps == 1 && getbkgd(curscr) == ' ') {
-        const CursesRow* terminalRows = RowsOf(curscr);
-        if (std::memcmp(terminalRows[row].text, terminalRows[LINES - 1].text,
-                        static_cast<std::size_t>(COLS) * sizeof(chtype)) == 0)
-            console.directRow = row;
-    }
-    return true;
-}
-
-// Sends a finished line that stands alone on a row the terminal shows blank
-// (directRow) straight from stdscr's cells, with the bytes a refresh would
-// send for it, and makes curses' pictures agree; false, having sent
-// nothing, where it must take a refresh instead.
+// The one way the trace reaches the terminal.  Sends what the terminal does
+// not show yet, in one write: the rows scrolled since the last send ("ind"
+// from the last row, once a row), then the cells from the sent mark up to
+// the cursor (blanks around them are already shown), and leaves the
+// terminal's cursor at the start of the row it wrote last.  A repaint
+// clears the screen first and sends every cell up to the cursor: after a
+// resize, a stop or another curses screen, a scroll of the whole screen at
+// once, and any scroll on a terminal without "ind".
 //
-// A refresh costs what curses does around the one row that changed: it
-// looks every row up for a scroll it will not find, walks and compares rows
-// across the width, and prices its cursor move back to the line's start
-// against every way the terminal could make it.  On a large terminal that
-// is most of a line's cost, and it grows with the terminal.  Here a line
-// costs its own cells: its characters (a run of blanks skipped with one
-// "cursor right" where that is shorter), then "cr", which brings the
-// cursor back to the line's start, where curses left it after the scroll
-// and still thinks it is.  The bytes go through curses' own output buffer
-// and leave in one write, as a refresh's would, before the next line is
-// produced.  Then the terminal's picture (curscr) and the one curses builds
-// (newscr) are given the row as stdscr has it, all three with nothing left
-// to send, so the next refresh (a resize, a long line) starts from the
-// truth.
-bool WriteLineDirect(Console& console, int y) {
-    // A resize or a stop since the scroll has left the screen to be
-    // repainted: that takes a refresh.
-    if (console.directRow != y || is_cleared(curscr) || is_cleared(stdscr)) return false;
-    CursesRow* const records[] = {RowsOf(stdscr), RowsOf(newscr), RowsOf(curscr)};
-    // Only this row may have something to send.
-    for (int row = 0; row < LINES; ++row) {
-        if (row == y) continue;
-        if (records[0][row].firstchar != _NOCHANGE || records[1][row].firstchar != _NOCHANGE)
-            return false;
+// Where a character went into the last column, terminals differ on where
+// the cursor is (waiting at the margin, on the next row, or still there), so
+// the next move is a cursor address; and where such a character in the
+// bottom-right cell would scroll the screen, that one cell is not sent.
+void SendToTerminal(Console& console) {
+    ConsoleScreen& s = console.picture;
+    const ConsoleTerminal& t = console.terminal;
+    TerminalOutput out(console.ttyFd);
+    if (s.scrolledUnsent > 0 && t.scrollUp.length == 0) s.repaint = true;
+    if (s.repaint) {
+        out.Put(t.clear);
+        ++console.repaints;
+        s.repaint = false;
+        s.scrolledUnsent = 0;
+        s.sentRow = 0;
+        s.sentColumn = 0;
+        s.terminalRow = 0;
+        s.terminalColumn = 0;
     }
-    // What differs from the blank row the terminal shows lies within the
-    // changed marks of our picture and the one being built (outside them
-    // each picture holds what the one after it does).  Plain characters
-    // only, and none in the last column, where terminals differ on when the
-    // cursor wraps.
-    const chtype* cells = records[0][y].text;
-    const int cols = COLS;
-    int first = cols;
-    int last = -1;
-    for (const CursesRow* window : {records[0], records[1]}) {
-        if (window[y].firstchar == _NOCHANGE) continue;
-        first = std::min<int>(first, window[y].firstchar);
-        last = std::max<int>(last, window[y].lastchar);
+    for (; s.scrolledUnsent > 0; --s.scrolledUnsent) {
+        MoveTo(console, out, s.rows - 1, 0);
+        out.Put(t.scrollUp);
     }
-    first = std::max(first, 0);
-    last = std::min(last, cols - 1);
-    int end = 0;
-    for (int x = first; x <= last; ++x) {
-        const chtype cell = cells[x];
-        if (cell == ' ') continue;
-        const chtype c = cell & A_CHARTEXT;
-        if (cell != c || c < 0x20 || c == 0x7f) return false;
-        end = x + 1;
+    for (int row = s.sentRow, from = s.sentColumn; row <= s.cursorRow; ++row, from = 0) {
+        const char* cells = RowCells(s, row);
+        int to = std::min(row == s.cursorRow ? s.cursorColumn : s.cols, s.written[Kept(s, row)]);
+        if (t.lastCellScrolls && row == s.rows - 1) to = std::min(to, s.cols - 1);
+        while (to > from && cells[to - 1] == ' ')
+            --to;
+        int first = from;
+        while (first < to && cells[first] == ' ')
+            ++first;
+        if (first >= to) continue;
+        // Leading blanks are skipped, unless going to the row's start saves
+        // a cursor address.
+        if (!StepsTo(console, row, from)) from = first;
+        MoveTo(console, out, row, from);
+        SendCells(console, out, cells, from, to);
+        s.terminalColumn = to;
+        if (to == s.cols) s.terminalRow = -1;
     }
-    if (end >= cols) return false;
+    if (s.terminalRow >= 0 && s.terminalColumn != 0 && t.carriageReturn.length > 0) {
+        out.Put(t.carriageReturn);
+        s.terminalColumn = 0;
+    }
+    s.sentRow = s.cursorRow;
+    s.sentColumn = s.cursorColumn;
+    out.Flush();
+}
 
-    SCREEN* screen = static_cast<SCREEN*>(console.screen);
-    for (int x = 0; x < end;) {
-        if (cells[x] != ' ') {
-            _nc_outch_sp(screen, static_cast<int>(cells[x]));
-            ++x;
+bool SomethingUnsent(const ConsoleScreen& s) {
+    return s.repaint || s.scrolledUnsent > 0 || s.sentRow != s.cursorRow ||
+           s.sentColumn != s.cursorColumn;
+}
+
+// Scrolls the picture up by k rows; the rows that come in at the bottom are
+// blank.  The cursor stays on its row number.
+void ScrollUp(ConsoleScreen& s, int k) {
+    if (k <= 0) return;
+    s.rowsScrolledOff += k;
+    k = std::min(k, s.rows);
+    for (int row = 0; row < k; ++row) {
+        std::memset(RowCells(s, row), ' ', static_cast<std::size_t>(s.written[Kept(s, row)]));
+        s.written[Kept(s, row)] = 0;
+    }
+    s.top = (s.top + k) % s.rows;
+    // As many "ind" as rows would be a screenful or more: clear instead.
+    s.scrolledUnsent = std::min(s.scrolledUnsent + k, s.rows);
+    if (s.scrolledUnsent == s.rows) s.repaint = true;
+    s.sentRow -= k;
+    if (s.sentRow < 0) {
+        s.sentRow = 0;
+        s.sentColumn = 0;
+    }
+}
+
+// From past the end of a row to the start of the next one, scrolling from
+// the bottom row.
+void NextRow(ConsoleScreen& s) {
+    if (s.cursorRow + 1 < s.rows)
+        ++s.cursorRow;
+    else
+        ScrollUp(s, 1);
+    s.cursorColumn = 0;
+}
+
+// Characters at the cursor.  Like curses, the cursor wraps at once from
+// the last column, except on the bottom row: curses could not scroll there
+// and left the cursor on the character, so the next one overwrote it.  The
+// cursor waits past the end instead, and the next character starts a new
+// row.
+void PutCells(ConsoleScreen& s, const char* cells, std::size_t length) {
+    while (length > 0) {
+        if (s.cursorColumn >= s.cols) NextRow(s);
+        const std::size_t n = std::min(length, static_cast<std::size_t>(s.cols - s.cursorColumn));
+        std::memcpy(RowCells(s, s.cursorRow) + s.cursorColumn, cells, n);
+        s.cursorColumn += static_cast<int>(n);
+        int& written = s.written[Kept(s, s.cursorRow)];
+        written = std::max(written, s.cursorColumn);
+        cells += n;
+        length -= n;
+        if (s.cursorColumn == s.cols && s.cursorRow + 1 < s.rows) NextRow(s);
+    }
+}
+
+// Text at the cursor, shown as curses shows it in the C locale: printable
+// ASCII as it is, a tab as blanks to the next tab stop, any other byte as
+// curses' unctrl() spells it (^A, ^?, ~@, M-a), and nothing from a NUL on
+// (what printw("%s") writes).  A line break inside the text shows as ^J: the
+// cursor only moves on.
+void PutText(ConsoleScreen& s, std::string_view text) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end && *p != '\0') {
+        const char* run = p;
+        while (p < end && *p >= 0x20 && *p < 0x7f)
+            ++p;
+        if (p > run) {
+            PutCells(s, run, static_cast<std::size_t>(p - run));
             continue;
         }
-        int run = 1;
-        while (cells[x + run] == ' ') // ends at the last character, before `end`
-            ++run;
-        const auto skip = static_cast<std::size_t>(run);
-        if (skip < console.skipRight.size() && console.skipRight[skip].length > 0) {
-            const Console::CursorSkip& right = console.skipRight[skip];
-            for (std::size_t i = 0; i < right.length; ++i)
-                _nc_outch_sp(screen, static_cast<unsigned char>(right.bytes[i]));
-        } else {
-            for (int i = 0; i < run; ++i)
-                _nc_outch_sp(screen, ' ');
+        if (*p == '\0') break;
+        const auto byte = static_cast<unsigned char>(*p++);
+        if (byte == '\t') {
+            do
+                PutCells(s, " ", 1);
+            while (s.cursorColumn < s.cols && s.cursorColumn % TABSIZE != 0);
+        } else if (const char* shown = unctrl(byte)) {
+            PutCells(s, shown, std::strlen(shown));
         }
-        x += run;
     }
-    tputs_sp(screen, console.carriageReturn, 1, _nc_outch_sp);
-    _nc_flush_sp(screen);
-
-    // Outside the marks all three already agree.
-    for (CursesRow* window : {records[1], records[2]})
-        if (last >= first) std::copy(cells + first, cells + last + 1, window[y].text + first);
-    for (CursesRow* window : records) {
-        window[y].firstchar = _NOCHANGE;
-        window[y].lastchar = _NOCHANGE;
-    }
-    ++console.directLines;
-    return true;
 }
 
-// The terminal has changed size: curses takes the new size, and the trace is
-// laid out as it would stand on a terminal that had that size from the
-// start, the newest line just above the cursor on the last row once the
-// screen has filled.  The newest lines are the ones kept: a shrinking screen
-// first scrolls them up into the rows that remain; a growing one moves what
-// it shows down, as far as lines have scrolled off the top (those lines are
-// gone, so the rows above stay blank until the trace fills them).
+// A line's end: the cursor to the first column of the row below.  On the
+// bottom row it stays (the next line scrolls first), unless text stands
+// before it there.
+void EndLine(ConsoleScreen& s) {
+    if (s.cursorRow + 1 < s.rows)
+        ++s.cursorRow;
+    else if (s.cursorColumn > 0)
+        ScrollUp(s, 1);
+    s.cursorColumn = 0;
+}
+
+// A blank picture of the given size, the cursor at the top left.
+void BlankPicture(ConsoleScreen& s, int rows, int cols) {
+    s = ConsoleScreen{};
+    s.rows = rows;
+    s.cols = cols;
+    s.cells.assign(static_cast<std::size_t>(rows) * static_cast<std::size_t>(cols), ' ');
+    s.written.assign(static_cast<std::size_t>(rows), 0);
+}
+
+// The terminal has changed size: curses takes the new size (endwin leaves
+// the cursor on the last row), and the trace is laid out as it would stand
+// on a terminal that had that size from the start, the newest line just
+// above the cursor on the last row once the screen has filled.  The newest
+// lines are the ones kept: a shrinking screen first scrolls them up into
+// the rows that remain; a growing one moves what it shows down, as far as
+// lines have scrolled off the top (those lines are gone, so the rows above
+// stay blank until the trace fills them).  Rows narrower than before lose
+// their ends.  What the terminal shows after a resize is its own affair
+// (some reflow the text, some clear it), so the next send repaints.
 void FollowResize(Console& console) {
     // Cleared before the size is read, so a resize after the read is seen
     // at the next line.
@@ -440,37 +375,38 @@ void FollowResize(Console& console) {
         return; // no size to go by: keep the one we have
     const int rows = size.ws_row;
     const int cols = size.ws_col;
-    if (rows == LINES && cols == COLS) return;
-
-    int y = 0;
-    int x = 0;
-    getyx(stdscr, y, x);
-    if (y > rows - 1) {
-        ScrollRegion(1, LINES, y - (rows - 1));
-        console.rowsScrolledOff += y - (rows - 1);
-        y = rows - 1;
-    }
+    ConsoleScreen& old = console.picture;
+    if (rows == old.rows && cols == old.cols) return;
     if (resizeterm(rows, cols) != OK) return;
-    const int down = static_cast<int>(std::min<long long>(console.rowsScrolledOff, rows - 1 - y));
-    if (down > 0) {
-        ScrollRegion(1, LINES, -down);
-        console.rowsScrolledOff -= down;
-        y += down;
+
+    if (old.cursorRow > rows - 1) {
+        ScrollUp(old, old.cursorRow - (rows - 1));
+        old.cursorRow = rows - 1;
     }
-    wmove(stdscr, y, std::min(x, cols - 1));
+    const int down =
+        static_cast<int>(std::min<long long>(old.rowsScrolledOff, rows - 1 - old.cursorRow));
+    ConsoleScreen resized;
+    BlankPicture(resized, rows, cols);
+    const auto kept = static_cast<std::size_t>(std::min(cols, old.cols));
+    for (int row = 0; row < old.rows && row + down < rows; ++row) {
+        std::memcpy(RowCells(resized, row + down), old.Row(row).data(), kept);
+        resized.written[Kept(resized, row + down)] = std::min(cols, old.written[Kept(old, row)]);
+    }
+    resized.rowsScrolledOff = old.rowsScrolledOff - down;
+    resized.cursorRow = old.cursorRow + down;
+    resized.cursorColumn = std::min(old.cursorColumn, cols);
+    if (resized.cursorColumn == cols && resized.cursorRow + 1 < rows) NextRow(resized);
+    resized.repaint = true;
+    old = std::move(resized);
     // The print region is the whole screen, whatever its size now.
     console.regionTop = 1;
-    console.regionBottom = LINES;
-    // What the terminal shows after a resize is its own affair (some reflow
-    // the text, some clear it): the next refresh repaints every row.
-    clearok(curscr, TRUE);
+    console.regionBottom = rows;
 }
 
 // Puts NoteResize on SIGWINCH, keeping what was there to give back.  curses
 // has a handler of its own, but it takes the new size only inside its next
-// refresh, after the line has been placed for the old size, and it keeps the
-// top rows, the oldest lines, where the trace wants the newest.  A game
-// started with SIGWINCH ignored leaves it ignored.
+// refresh, and the console never asks for one.  A game started with
+// SIGWINCH ignored leaves it ignored.
 void CatchResize(Console& console) {
     struct sigaction previous {};
     if (sigaction(SIGWINCH, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) return;
@@ -482,31 +418,23 @@ void CatchResize(Console& console) {
 }
 
 // The default output routine on the curses screen.  Rows and columns are
-// 1-based here, as the cursor arithmetic below is worked out that way.
+// 1-based here, as the cursor arithmetic below is worked out that way.  The
+// game never narrows the print region, so it is always the whole screen,
+// and the region's own scroll is the screen's.
 void WriteToScreen(Console& console, std::string_view text, int flags) {
     if (resizePending.load(std::memory_order_relaxed)) FollowResize(console);
+    ConsoleScreen& s = console.picture;
     if (console.repaintPending) {
         // Back from a stop: the shell has drawn over the screen meanwhile.
         console.repaintPending = 0;
-        clearok(curscr, TRUE);
+        s.repaint = true;
     }
-    int y = 0;
-    int x = 0;
-    getyx(stdscr, y, x);
-    long long row = y + 1;
-    long long column = x + 1;
-    long long cols = COLS;
     if (console.regionTop < 0) console.regionTop = 1;
-    if (console.regionBottom < 0) console.regionBottom = LINES;
-    long long top = console.regionTop;
-    long long bottom = console.regionBottom;
-
-    // A cursor left below a region that stops short of the last row goes to
-    // the row just under the region.
-    if (row > bottom && bottom != LINES) {
-        row = bottom + 1;
-        wmove(stdscr, static_cast<int>(row - 1), static_cast<int>(column - 1));
-    }
+    if (console.regionBottom < 0) console.regionBottom = s.rows;
+    const long long height = s.rows;
+    const long long width = s.cols;
+    const long long row = s.cursorRow + 1;
+    const long long column = s.cursorColumn + 1;
 
     // The extra lines this output needs: one for the line break (which is
     // not written itself), plus the rows the text wraps onto.
@@ -516,49 +444,22 @@ void WriteToScreen(Console& console, std::string_view text, int flags) {
         --length;
         extra = 1;
     }
-    if (column - 1 + length > cols) extra += (length - 1 - (cols - column)) / cols + 1;
+    if (column - 1 + length > width) extra += (length - 1 - (width - column)) / width + 1;
 
     // Make room by scrolling.  A text taller than the whole screen starts on
     // the top row rather than at a row that does not exist.
-    long long scroll = 0;
-    long long target = 0;
-    if (row + extra > LINES) {
-        scroll = std::min<long long>(row + extra - LINES, LINES);
-        target = LINES - extra;
-    } else if (extra > bottom + 1 - row) {
-        scroll = std::min<long long>(extra - (bottom + 1 - row), LINES);
-        target = bottom - extra + 1;
+    if (row + extra > height) {
+        ScrollUp(s, static_cast<int>(std::min(row + extra - height, height)));
+        s.cursorRow = static_cast<int>(std::max(height - extra, 1LL) - 1);
     }
-    if (scroll > 0) {
-        if (top != 1 || bottom != LINES || !ScrollScreen(console, static_cast<int>(scroll)))
-            ScrollRegion(static_cast<int>(top), static_cast<int>(bottom), static_cast<int>(scroll));
-        console.rowsScrolledOff += scroll;
-        if (target < 1) target = 1;
-        wmove(stdscr, static_cast<int>(target - 1), static_cast<int>(column - 1));
-    }
+    PutText(s, text.substr(0, static_cast<std::size_t>(length)));
 
-    // What printw("%s") would write: the text up to a NUL byte, if any.
-    waddnstr(stdscr, text.data(), static_cast<int>(std::min<long long>(length, 1 << 20)));
-    // Text that ran onto another row (a wrap curses made of it) goes out
-    // with a refresh.
-    if (getcury(stdscr) != console.directRow) console.directRow = -1;
-
-    // Each line goes out with its own refresh once it is complete; the
-    // pieces before its end (a label, then numbers) wait for it, so a line
-    // costs one refresh however many pieces it is printed in.  The refresh
-    // leaves the terminal's cursor at the start of the line's last row,
-    // where the next scroll starts from (ScrollScreen); the next text goes
-    // on the row under it.
+    // A line goes to the terminal once it is complete; the pieces before its
+    // end (a label, then numbers) wait for it, so every line is sent in one
+    // write, before the next one is produced.
     if (flags & kPrintLineEnd) {
-        y = getcury(stdscr);
-        wmove(stdscr, y, 0);
-        if (!WriteLineDirect(console, y)) wrefresh(stdscr);
-        console.directRow = -1;
-        console.cursorRow = y;
-        wmove(stdscr, y + 1, 0);
-        console.refreshPending = false;
-    } else {
-        console.refreshPending = true;
+        EndLine(s);
+        SendToTerminal(console);
     }
 }
 
@@ -586,11 +487,58 @@ void Emit(Console& console, std::string_view text, int flags) {
         WriteDefault(console, text, flags);
 }
 
+// Looks up the strings the screen writer sends on the terminal curses has
+// just opened; false where the trace cannot be laid out on it, which then
+// gets plain lines: no cursor address or clear, or one that would need
+// padding; the Hazeltine tilde, or padding after every character.  The
+// other strings are used only where they need no padding.
+bool LookUpTerminal(ConsoleTerminal& t) {
+    t = ConsoleTerminal{};
+    t.cursorAddress = TerminalSequence("cup");
+    t.clear = TerminalSequence("clear");
+    if (t.cursorAddress.length == 0 || t.clear.length == 0 || Flag("hz") || TerminalString("rmp"))
+        return false;
+    t.scrollUp = TerminalSequence("ind");
+    t.down = TerminalSequence("cud1");
+    t.up = TerminalSequence("cuu1");
+    t.carriageReturn = TerminalSequence("cr");
+    t.lastCellScrolls = Flag("am") && !Flag("xenl");
+    const TerminalBytes right = TerminalSequence("cuf");
+    for (std::size_t n = 2; right.length > 0 && n < t.skipRight.size(); ++n) {
+        const char* bytes = tiparm(right.bytes.data(), static_cast<int>(n));
+        const std::size_t length = bytes ? std::strlen(bytes) : n;
+        if (length >= n || length >= t.skipRight[n].bytes.size()) continue;
+        std::memcpy(t.skipRight[n].bytes.data(), bytes, length);
+        t.skipRight[n].length = length;
+    }
+    return true;
+}
+
 } // namespace
 
 const char* TerminalString(const char* capability) {
     const char* bytes = tigetstr(const_cast<char*>(capability));
     return bytes == reinterpret_cast<const char*>(-1) ? nullptr : bytes;
+}
+
+TerminalBytes TerminalSequence(const char* capability) {
+    TerminalBytes sequence;
+    const char* p = TerminalString(capability);
+    if (!p) return sequence;
+    const bool flowControl = Flag("xon");
+    std::size_t used = 0;
+    while (*p) {
+        bool mandatory = false;
+        if (const std::size_t padding = PaddingAt(p, mandatory)) {
+            if (mandatory || !flowControl) return TerminalBytes{};
+            p += padding;
+            continue;
+        }
+        if (used + 1 >= sequence.bytes.size()) return TerminalBytes{};
+        sequence.bytes[used++] = *p++;
+    }
+    sequence.length = used;
+    return sequence;
 }
 
 void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
@@ -602,7 +550,6 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     console.regionTop = -1;
     console.regionBottom = -1;
     console.ttyFd = -1;
-    console.rowsScrolledOff = 0;
     if (!out) out = stdout;
     std::fflush(out);
 
@@ -619,9 +566,10 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
         CatchSuspend(console);
         screen = newterm(nullptr, out, in);
     }
-    if (screen && !CanAddressCursor()) {
-        // A terminal that cannot place its cursor (TERM=dumb, an editor's
-        // shell buffer) would get every line as a screenful of filler.
+    if (screen && !LookUpTerminal(console.terminal)) {
+        // A terminal the trace cannot be laid out on (TERM=dumb, an
+        // editor's shell buffer) would get every line as a screenful of
+        // filler.
         endwin();
         delscreen(screen);
         screen = nullptr;
@@ -640,6 +588,7 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     console.screen = screen;
     console.cursesActive = true;
     console.ttyFd = fileno(out);
+    HoldErrors(console);
 
     SendEscape(console.ttyFd, "\033(U");
     CatchResize(console);
@@ -649,36 +598,19 @@ void StartConsole(Console& console, std::FILE* out, std::FILE* in) {
     nodelay(stdscr, TRUE);
     keypad(stdscr, TRUE);
     scrollok(stdscr, FALSE);
-    // The trace scrolls the terminal itself (ScrollScreen); curses is not to
-    // insert or delete lines of its own.  (Its search for scrolled rows still
-    // runs at every refresh on a terminal that can scroll: ncurses decides
-    // that from the terminal's description alone.)
-    idlok(stdscr, FALSE);
-    console.scrollUp = TerminalString("ind");
-    console.cursorDown = TerminalString("cud1");
-    console.cursorUp = TerminalString("cuu1");
     // Nothing is typed at this console, so its cursor is hidden (endwin
-    // shows it again); each refresh still leaves it on stdscr's cursor, so
-    // that curses and the console both know where it is.
-    leaveok(stdscr, FALSE);
+    // shows it again).
     curs_set(0);
-    console.cursorRow = -1;
-    // Nor is anything read from it, so curses need not look for typed-ahead
-    // input before every refresh: one system call less per line.
-    typeahead(-1);
-    console.moveRowRecords = RowRecordsAsExpected();
-    SetUpDirectWrites(console);
-    console.refreshPending = false;
-    console.repaintPending = 0;
     SetUpColourPairs();
     PrepareSignalRestore(console);
-    // Until a screen has once been ended and taken up again, ncurses pushes
-    // its output to the terminal after every cursor move it makes inside a
-    // refresh, so a trace line went out in two to five writes.  Ending and
-    // resuming it here, before anything is shown, lets each refresh leave
-    // in one write.
-    endwin();
-    doupdate();
+    // curses' first refresh clears the screen (and sends what it has kept
+    // back); from here on the console sends the trace itself.  curses is
+    // never asked to draw again, so it keeps believing its cursor is where
+    // that refresh left it, at the top left.
+    wrefresh(stdscr);
+    BlankPicture(console.picture, LINES, COLS);
+    console.repaints = 0;
+    console.repaintPending = 0;
 }
 
 void RestoreTerminal(Console& console) {
@@ -688,13 +620,14 @@ void RestoreTerminal(Console& console) {
     }
     if (!console.cursesActive) return;
     ReleaseSuspend(console);
+    // A piece of a line still waiting for its line's end is shown first.
+    if (SomethingUnsent(console.picture)) SendToTerminal(console);
+    // The cursor goes where curses believes it is (StartConsole), so that
+    // curses' own last moves and clears in endwin land where it means them.
+    TerminalOutput out(console.ttyFd);
+    out.Put(CursorAddress(console.terminal, 0, 0));
+    out.Flush();
     console.cursesActive = false;
-    // curses' terminal description goes with its screen
-    console.scrollUp = nullptr;
-    console.cursorDown = nullptr;
-    console.cursorUp = nullptr;
-    console.carriageReturn = nullptr;
-    console.directWrites = false;
     if (console.resizeCaught) {
         sigaction(SIGWINCH, &console.previousResize, nullptr);
         console.resizeCaught = false;
@@ -703,14 +636,12 @@ void RestoreTerminal(Console& console) {
     // draws through curses too, when SDL tried its text-mode driver), and
     // endwin ends only the current screen: ours holds the shell's modes.
     set_term(static_cast<SCREEN*>(console.screen));
-    // A piece of a line still waiting for its line's end is shown first.
-    if (console.refreshPending) wrefresh(stdscr);
-    console.refreshPending = false;
     endwin();
     // The modes the shell last had: the ones the game started with, or the
     // ones it was given while the game was stopped (Ctrl-Z, stty, fg).
     if (console.modesSaved) tcsetattr(console.ttyFd, TCSADRAIN, &console.savedModes);
     SendEscape(console.ttyFd, "\033(B");
+    StopHoldingErrors(console);
     delscreen(static_cast<SCREEN*>(console.screen));
     console.screen = nullptr;
 }
@@ -719,7 +650,9 @@ void ReclaimTerminal(Console& console) {
     if (!console.cursesActive) return;
     set_term(static_cast<SCREEN*>(console.screen));
     reset_prog_mode();
-    clearok(curscr, TRUE); // the other screen drew over ours
+    // The other screen's end left the program's screen, and drew over it.
+    WriteAll(console.ttyFd, console.resumeBytes.data(), console.resumeLength);
+    console.picture.repaint = true;
 }
 
 OutputRoutine SetOutputRoutine(Console& console, OutputRoutine routine) {

@@ -12,12 +12,26 @@
 // Restores the terminal on SIGINT, SIGTERM, SIGHUP, SIGQUIT and the fatal
 // signals (SIGABRT, SIGSEGV, SIGBUS, SIGFPE, SIGILL), then lets the signal's
 // own default action end the process (a core dump where the system wants
-// one).  The handler only writes saved bytes and sets saved modes.
+// one).  The handler only writes saved bytes and sets saved modes.  The same
+// restore runs when the process ends through exit() without RestoreTerminal
+// (Xlib ends it so when the X server goes away or refuses a request) and,
+// in a sanitizer build, when a sanitizer's report ends it.
 void InstallTerminalRestore(Console& console);
 
 // Works out, while curses is up, the bytes a signal handler writes to put the
 // terminal back (a handler may not call curses).  StartConsole calls it.
 void PrepareSignalRestore(Console& console);
+
+// While curses is up on the terminal that is also standard error, what is
+// written to standard error goes to a file of the console's own instead of
+// the screen: on the alternate screen it would be drawn over and lost with
+// it.  It is written out to the terminal once the terminal has been put
+// back (RestoreTerminal, a signal, exit; and while the game is stopped).
+// StartConsole calls it.
+void HoldErrors(Console& console);
+// Standard error back to the terminal, with what it was given meanwhile.
+// Only async-signal-safe calls.
+void StopHoldingErrors(Console& console);
 
 // Ctrl-Z and fg while curses is up.  Put in place before curses starts (so
 // curses keeps its own handler out, and with it a pair of system calls on

@@ -218,6 +218,23 @@ TEST(StartUp, VideoModeThatCannotBeSet) {
     EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
 }
 
+TEST(StartUp, SideLargerThanAWindowCanHaveIsRefusedBeforeTheMode) {
+    // X would refuse the window, and Xlib would end the game for it; even
+    // the dummy driver, which would take it, is never asked.
+    for (const auto& [config, setting] : {std::pair{"xres\n65536\nyres\n480\n", "xres 65536"},
+                                          std::pair{"xres\n640\nyres\n100000\n", "yres 100000"}}) {
+        ScratchDir dir;
+        dir.Write("config.cfg", config);
+        Outcome o = RunGame(GameBinary(dir), dir.path());
+        EXPECT_EQ(o.exitCode, 1) << setting;
+        EXPECT_EQ(o.out, Lines(kVideoLines)) << setting;
+        EXPECT_NE(o.err.find(std::string(setting) + " is more than 65535"), std::string::npos)
+            << o.err;
+        EXPECT_NE(o.err.find("(from config.cfg)"), std::string::npos) << o.err;
+        EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 1) << o.err;
+    }
+}
+
 TEST(StartUp, VideoThatDoesNotStartEndsAtTheMode) {
     // SDL_Init fails; the window's title and icon are skipped, and the failure
     // shows where the mode is set, as the one line on standard error.

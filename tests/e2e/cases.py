@@ -802,6 +802,39 @@ def case_terminal_resize(args):
         terminal_restored(session, game)
 
 
+def case_x_server_gone(args):
+    """The X server goes away during play.  Xlib prints its message to
+    standard error, here the terminal the trace is on, and ends the game
+    with exit(); the terminal is put back as the shell had it, and the
+    message stands on the normal screen above the prompt."""
+    art = Art(args.game_dir)
+    with Session(args.artifacts) as session:
+        term = session.terminal
+        game = Game(session, "./novawing", args.game_dir, stderr_to_file=False)
+        game.find_window()
+        wait_menu(game, art, "Start")
+        start_play(game, art)
+        start = len(term.stream())
+        wait_for("the trace of play", lambda: term.stream()[start:].count(b"PageFlip") >= 3, 30)
+        check(term.alternate_on(), "the console should use the curses screen")
+        session.capture_terminal("trace-in-play")
+        session.log("the X server is stopped")
+        session.x.stop()
+        code = game.wait_exit(15)
+        check(code != 0, "the game ended with exit code 0 when its display went away")
+        terminal_restored(session, game)
+        # The message came after the terminal's restore, whose last bytes are
+        # ESC ( B, so it went to the normal screen; and it is shown there.
+        stream = term.stream()
+        after = stream[stream.rfind(b"\x1b(B") + 3:]
+        check(re.search(rb"XIO|X server", after),
+              f"no message about the X server after the restore: {after[:200]!r}")
+        shown = session.capture_terminal("after")
+        said = [line for line in shown.split("\n") if "XIO" in line or "X server" in line]
+        check(said, "no message about the X server on the screen:\n" + shown)
+        session.log(f"the message on the normal screen: {said}")
+
+
 def case_quit(args):
     """Quit in the title menu ends the program with exit code 0, the
     terminal restored."""

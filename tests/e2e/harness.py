@@ -180,10 +180,11 @@ class Terminal:
 
 class Game:
     """The game typed into the terminal's shell, with its process id, exit
-    code and standard error recorded in files, and its window found on the
-    X server by that process id."""
+    code and standard error recorded in files (or, with stderr_to_file
+    False, standard error left on the terminal, as a player has it), and
+    its window found on the X server by that process id."""
 
-    def __init__(self, session, command, directory, name="novawing"):
+    def __init__(self, session, command, directory, name="novawing", stderr_to_file=True):
         self.session = session
         self.name = name
         work = session.work
@@ -192,9 +193,10 @@ class Game:
         self.err_file = os.path.join(session.artifacts, f"{name}-stderr.txt")
         self.pid = None
         self.window = None
+        errors = f" 2> '{self.err_file}'" if stderr_to_file else ""
         session.terminal.type_line(
             f"cd '{directory}' && sh -c 'echo $$ > {self.pid_file}; exec {command}'"
-            f" 2> '{self.err_file}'; echo $? > '{self.rc_file}'")
+            f"{errors}; echo $? > '{self.rc_file}'")
         text = wait_for("the game to start", lambda: self._read(self.pid_file), 10)
         self.pid = int(text)
         session.games.append(self)
