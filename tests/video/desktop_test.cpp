@@ -141,24 +141,19 @@ TEST(NoDisplay, WaylandIsLeftOutOnlyWhereNoCompositorCanBeReached) {
     DesktopFacts session = CompatOnX();
     session.runtimeDir = "/run/user/1000";
     EXPECT_FALSE(WantsWaylandLeftOut(session));
-    for (const char* name : {"wayland-1", "/tmp/wayland-1", ""}) {
-        DesktopFacts wayland = CompatNowhere();
-        wayland.waylandDisplay = name;
-        EXPECT_FALSE(WantsWaylandLeftOut(wayland)) << name;
-    }
-    DesktopFacts socket = CompatNowhere();
-    socket.waylandSocket = "3";
-    EXPECT_FALSE(WantsWaylandLeftOut(socket));
+    auto with = [](const char* DesktopFacts::*setting, const char* value) {
+        DesktopFacts facts = CompatNowhere();
+        facts.*setting = value;
+        return facts;
+    };
+    for (const char* name : {"wayland-1", "/tmp/wayland-1", ""})
+        EXPECT_FALSE(WantsWaylandLeftOut(with(&DesktopFacts::waylandDisplay, name))) << name;
+    EXPECT_FALSE(WantsWaylandLeftOut(with(&DesktopFacts::waylandSocket, "3")));
 
     // The player's own session type and video driver stand.
-    for (const char* type : {"tty", "wayland", ""}) {
-        DesktopFacts typed = CompatNowhere();
-        typed.sessionType = type;
-        EXPECT_FALSE(WantsWaylandLeftOut(typed)) << type;
-    }
-    DesktopFacts named = CompatNowhere();
-    named.videoDriver = "wayland";
-    EXPECT_FALSE(WantsWaylandLeftOut(named));
+    for (const char* type : {"tty", "wayland", ""})
+        EXPECT_FALSE(WantsWaylandLeftOut(with(&DesktopFacts::sessionType, type))) << type;
+    EXPECT_FALSE(WantsWaylandLeftOut(with(&DesktopFacts::videoDriver, "wayland")));
 
     DesktopFacts classic = CompatNowhere();
     classic.sdlPatch = 15;
