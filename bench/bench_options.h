@@ -28,4 +28,7 @@ struct BenchOptions {
     // The terminals the whole game's trace goes to, one run of the game each.
     std::vector<TerminalSize> gameTerminals{TerminalSize{}};
     bool peer = false; // also Debian's powermanga in play, under the same kind of Xvfb
+    // The whole game once more on the machine's other SDL 1.2 (classic SDL
+    // beside sdl12-compat), where it has one.
+    bool otherSdl = true;
 };

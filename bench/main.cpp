@@ -6,6 +6,7 @@
 //   novawing-bench [--json FILE] [--frames N] [--console-frames N]
 //                  [--play-seconds S] [--game | --no-game]
 //                  [--terminal-size COLSxROWS[,COLSxROWS...]] [--peer]
+//                  [--this-sdl-only]
 //
 // Without options it measures one frame of play, the console trace, start-up
 // in-process, and (when Xvfb and xdotool are there) the whole game from
@@ -36,11 +37,14 @@ void Usage(std::FILE* out) {
     std::fprintf(out, "usage: novawing-bench [--json FILE] [--frames N] [--console-frames N]\n"
                       "                      [--play-seconds S] [--game | --no-game]\n"
                       "                      [--terminal-size COLSxROWS[,COLSxROWS...]] [--peer]\n"
+                      "                      [--this-sdl-only]\n"
                       "  --game           only the whole game under Xvfb\n"
                       "  --no-game        only the in-process figures\n"
                       "  --terminal-size  the whole game's console terminal(s), one run each\n"
                       "                   (default 80x24)\n"
-                      "  --peer           also Debian's powermanga in play, in the same run\n");
+                      "  --peer           also Debian's powermanga in play, in the same run\n"
+                      "  --this-sdl-only  the whole game on this SDL 1.2 alone, not also on\n"
+                      "                   the other one beside it (classic SDL, sdl12-compat)\n");
 }
 
 bool ParseArguments(int argc, char** argv, BenchOptions& options) {
@@ -85,6 +89,8 @@ bool ParseArguments(int argc, char** argv, BenchOptions& options) {
             }
         } else if (arg == "--peer") {
             options.peer = true;
+        } else if (arg == "--this-sdl-only") {
+            options.otherSdl = false;
         } else if (arg == "--game") {
             options.inProcess = false;
             options.wholeGame = true;

@@ -9,6 +9,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 struct SdlLibrary {
     int major = 0, minor = 0, patch = 0; // SDL_Linked_Version()
@@ -20,13 +21,29 @@ struct SdlLibrary {
 // The SDL this process is linked to.
 SdlLibrary LinkedSdl();
 
-// What a running process has mapped: its SDL 1.2 file, whether SDL2 is
-// loaded beneath it, and whether frames go through Mesa's software OpenGL
-// (llvmpipe: swrast_dri and libLLVM), which is where sdl12-compat's extra
-// cost lies on a machine without a GPU.
+// What a running process has mapped: its SDL 1.2 file, what lies beneath
+// it, and whether OpenGL and LLVM are loaded.  sdl12-compat may load
+// OpenGL (libGL, Mesa's gallium, and libLLVM under its software rasteriser)
+// whether or not it draws with it, so these say what was loaded, not what
+// draws.
 struct MappedSdl {
     std::string sdl12File;
-    bool sdl2 = false;
-    bool softwareOpenGl = false;
+    bool sdl2 = false;               // SDL2, or sdl2-compat
+    bool sdl3 = false;               // SDL 3, beneath sdl2-compat
+    std::vector<std::string> openGl; // the OpenGL files (libGL*, libEGL*, libgallium*, *_dri.so)
+    bool llvm = false;               // libLLVM
 };
 MappedSdl SdlMappedBy(pid_t pid);
+
+// Another SDL 1.2 on this machine to run the game on, for a comparison in
+// the same run: classic SDL 1.2 where this process runs on sdl12-compat
+// (Debian 12 with LD_LIBRARY_PATH to libsdl1.2-compat's folder), or
+// sdl12-compat from libsdl1.2-compat's folder beside classic SDL.
+struct OtherSdl {
+    bool found = false;
+    bool compat = false; // what the other one is
+    std::string folder;  // LD_LIBRARY_PATH for the game
+    std::string file;    // its libSDL-1.2.so.0
+    std::string Kind() const { return compat ? "sdl12-compat" : "classic"; }
+};
+OtherSdl FindOtherSdl(const SdlLibrary& self);

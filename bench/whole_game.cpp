@@ -66,17 +66,21 @@ std::string FindOnPath(const std::string& name) {
 }
 
 // The environment for the programs started here: ours, with the display and
-// terminal set and nothing that would choose another video driver or size.
-std::vector<std::string> ChildEnvironment(const std::string& display) {
+// terminal set and nothing that would choose another video driver or size;
+// with `libraryPath`, that LD_LIBRARY_PATH in place of ours.
+std::vector<std::string> ChildEnvironment(const std::string& display,
+                                          const std::string& libraryPath = "") {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         std::string entry = *e;
         for (const char* drop : {"DISPLAY=", "TERM=", "SDL_VIDEODRIVER=", "LINES=", "COLUMNS="})
             if (entry.rfind(drop, 0) == 0) entry.clear();
+        if (!libraryPath.empty() && entry.rfind("LD_LIBRARY_PATH=", 0) == 0) entry.clear();
         if (!entry.empty()) env.push_back(entry);
     }
     env.push_back("DISPLAY=" + display);
     env.push_back("TERM=xterm");
+    if (!libraryPath.empty()) env.push_back("LD_LIBRARY_PATH=" + libraryPath);
     return env;
 }
 
@@ -381,6 +385,7 @@ struct GameRun {
 struct PlayFigures {
     double cpuPercent = -1; // of one core, over the play window
     double fps = -1;
+    double peakMb = -1;
 };
 
 } // namespace
@@ -396,9 +401,10 @@ bool WholeGameToolsPresent(std::string& missing) {
 
 namespace {
 
-// One run of the game with its console on a pseudo-terminal of the given size.
+// One run of the game with its console on a pseudo-terminal of the given
+// size, on the SDL 1.2 that `libraryPath` leads to (ours when empty).
 bool RunGameOnTerminal(const BenchOptions& options, const TerminalSize& terminal, Report& report,
-                       PlayFigures& played) {
+                       PlayFigures& played, const std::string& libraryPath = "") {
     const std::string binary = options.gameDir + "/novawing";
     if (access(binary.c_str(), X_OK) != 0) {
         report.Note("whole game skipped: no game at " + binary);
@@ -411,7 +417,7 @@ bool RunGameOnTerminal(const BenchOptions& options, const TerminalSize& terminal
         report.Note("whole game skipped: " + error);
         return false;
     }
-    std::vector<std::string> env = ChildEnvironment(server.display);
+    std::vector<std::string> env = ChildEnvironment(server.display, libraryPath);
     std::vector<char*> envp = Pointers(env);
 
     // The console on a pseudo-terminal of the size asked for (80 x 24 is a
@@ -580,12 +586,17 @@ bool RunGameOnTerminal(const BenchOptions& options, const TerminalSize& terminal
     const bool twoPlayers = twoDrawnEnd - twoDrawnStart >= static_cast<long>(flips.size()) - 2;
 
     // The game inherits our environment, so it should have loaded our SDL;
-    // its own mappings say for certain, and how its frames reach the screen.
+    // its own mappings say for certain, what lies beneath it, and whether
+    // OpenGL and LLVM were loaded (which says nothing of what draws).
     report.Text("game_sdl_library", mapped.sdl12File.empty() ? "unknown" : mapped.sdl12File);
-    report.Text("game_presents_through",
-                !mapped.sdl2            ? "classic SDL 1.2, straight to X11"
-                : mapped.softwareOpenGl ? "SDL2's OpenGL renderer on Mesa's software rasteriser"
-                                        : "SDL2, without software OpenGL");
+    report.Text("game_sdl_beneath", mapped.sdl3   ? "sdl2-compat over SDL 3"
+                                    : mapped.sdl2 ? "SDL2"
+                                                  : "nothing (classic SDL 1.2, straight to X11)");
+    std::string openGl;
+    for (const std::string& file : mapped.openGl)
+        openGl += (openGl.empty() ? "" : " ") + file;
+    report.Text("game_opengl_mapped", openGl.empty() ? "none" : openGl);
+    report.Text("game_llvm_mapped", mapped.llvm ? "yes" : "no");
     report.AddWithGoal("game_cpu_percent", cpu, "%", "whole game: CPU of one core (stat)", "<= 5 %",
                        cpu <= 5.0, 2);
     report.Add("game_cpu_percent_schedstat", fine, "%", "  the same from schedstat", 2);
@@ -603,6 +614,9 @@ bool RunGameOnTerminal(const BenchOptions& options, const TerminalSize& terminal
                "  involuntary context switches in the window", 0);
     report.AddWithGoal("game_peak_rss_mb", peakMb, "MB", "whole game: peak resident (VmHWM)",
                        "<= 48 MB", peakMb >= 0 && peakMb <= 48.0, 1);
+    const double loaded = static_cast<double>(mapped.openGl.size()) + (mapped.llvm ? 1 : 0);
+    report.AddWithGoal("game_opengl_files_mapped", loaded, "",
+                       "  OpenGL and LLVM files mapped in play", "0", loaded == 0, 0);
     report.Add("game_play_seconds", seconds, "s", "whole game: play window", 1);
     report.Add("game_console_bytes_per_s", static_cast<double>(watch.Bytes()) / windowEnd, "B/s",
                "  console bytes per second (whole run)", 0);
@@ -620,6 +634,7 @@ bool RunGameOnTerminal(const BenchOptions& options, const TerminalSize& terminal
                        titleAt * 1000.0 <= 300.0, 1);
     played.cpuPercent = cpu;
     played.fps = fps;
+    played.peakMb = peakMb;
     report.Note("whole game: novawing under Xvfb " + server.display +
                 " (640x480x24), console on "
                 "a pseudo-terminal of " +
@@ -798,12 +813,55 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
         if (done) games.emplace_back(terminal, played);
     }
 
+    // The game once more on the machine's other SDL 1.2, where it has one,
+    // so that the two are measured side by side under the same load.
+    const SdlLibrary self = LinkedSdl();
+    PlayFigures other;
+    if (options.otherSdl) {
+        const OtherSdl found = FindOtherSdl(self);
+        if (!found.found) {
+            report.Note(std::string("no ") + (self.compat ? "classic SDL 1.2" : "sdl12-compat") +
+                        " beside " + self.Describe() +
+                        ": the whole game ran on this SDL alone; compare with a run on a "
+                        "machine that has both, taken just before or after");
+        } else {
+            std::fprintf(stderr, "novawing-bench: the whole game again, on %s (%s)...\n",
+                         found.Kind().c_str(), found.file.c_str());
+            Report part;
+            const bool done = RunGameOnTerminal(options, TerminalSize{}, part, other, found.folder);
+            ran = ran && done;
+            const std::string prefix = found.compat ? "compat_" : "classic_";
+            for (Figure figure : part.figures) {
+                figure.key = prefix + figure.key;
+                figure.label += " [" + found.Kind() + "]";
+                report.figures.push_back(figure);
+            }
+            for (const auto& [key, value] : part.texts)
+                report.Text(prefix + key, value);
+            report.Text(prefix + "sdl_library_path", found.folder);
+            for (const std::string& note : part.notes)
+                report.Note("[" + found.Kind() + ", LD_LIBRARY_PATH=" + found.folder + "] " + note);
+            if (!done) other = PlayFigures{};
+        }
+    }
+
     PlayFigures peer;
     if (options.peer) {
         std::fprintf(stderr, "novawing-bench: the peer, powermanga, in play...\n");
         ran = RunPeer(options, report, peer) && ran;
     }
     // The comparisons, from the same run.
+    const auto plain = std::find_if(games.begin(), games.end(), [](const auto& game) {
+        return game.first.cols == 80 && game.first.rows == 24;
+    });
+    if (other.peakMb > 0 && plain != games.end() && plain->second.peakMb > 0) {
+        const PlayFigures& compat = self.compat ? plain->second : other;
+        const PlayFigures& classic = self.compat ? other : plain->second;
+        report.Add("compat_over_classic_peak_rss", compat.peakMb / classic.peakMb, "",
+                   "whole game, sdl12-compat / classic: peak resident", 2);
+        report.Add("compat_over_classic_cpu", compat.cpuPercent / classic.cpuPercent, "",
+                   "whole game, sdl12-compat / classic: CPU", 2);
+    }
     for (const auto& [terminal, played] : games) {
         const std::string key =
             terminal.cols == 80 && terminal.rows == 24 ? "" : "_" + terminal.Name();

@@ -58,10 +58,13 @@ std::array<Size, N> SizesOf(const std::array<SDL_Surface*, N>& images) {
 
 // A busy X server refuses a connection now and then, and SDL then goes on to
 // those drivers as if there were no display at all.  With DISPLAY set, X is
-// asked again a few times before the game gives up on it.
+// asked again a few times before the game gives up on it; a player's own
+// SDL_VIDEODRIVER is never replaced, so then SDL's answer stands.
 bool ReopenOnX11() {
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0') return false;
+    const char* named = std::getenv("SDL_VIDEODRIVER");
+    if (named != nullptr && *named != '\0') return false;
     for (int attempt = 0; attempt < 3; ++attempt) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         SDL_Delay(100);
@@ -103,7 +106,7 @@ void RefuseDriverWithoutDisplay(Console& console) {
         return;
     }
     SDL_Quit(); // gives the terminal back before the message
-    ExitWithError(console, NoGraphicalDisplayMessage(std::getenv("DISPLAY"),
+    ExitWithError(console, NoGraphicalDisplayMessage(GatherDesktopFacts(false),
                                                      "SDL fell back on its " + std::string(driver) +
                                                          " driver"));
 }
@@ -184,7 +187,7 @@ void StartUp(Game& game) {
         const bool noDisplay = SDL_WasInit(SDL_INIT_VIDEO) == 0 && (named == nullptr || !*named);
         SDL_Quit();
         if (noDisplay)
-            ExitWithError(console, NoGraphicalDisplayMessage(std::getenv("DISPLAY"), reason));
+            ExitWithError(console, NoGraphicalDisplayMessage(GatherDesktopFacts(false), reason));
         ExitWithError(console,
                       "novawing: cannot set the video mode " + DescribeMode(v) + ": " + reason);
     }

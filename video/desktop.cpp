@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Nova Wing authors
 // SPDX-License-Identifier: GPL-2.0-or-later
 
-// The presentation choice for sdl12-compat and the refusal of video
-// drivers that show the player nothing.
+// The presentation choice for sdl12-compat, what it need not load, and the
+// refusal of video drivers that show the player nothing.
 #include "video/desktop.h"
 
 #include <SDL.h>
@@ -11,11 +11,29 @@
 #include <cstring>
 #include <filesystem>
 #include <string_view>
+#include <tuple>
 
 namespace {
 
+// What SDL_OPENGL_LIBRARY names to keep OpenGL out: never a shared library,
+// so loading it fails at once, with no search along the library path.
+constexpr const char* kNoLibrary = "/dev/null";
+
+// systemd's own word for a session of no known type.
+constexpr const char* kNoSessionType = "unspecified";
+
 bool Set(const char* value) {
     return value != nullptr && *value != '\0';
+}
+
+bool LinkedAtLeast(const DesktopFacts& facts, int major, int minor, int patch) {
+    return std::tie(facts.sdlMajor, facts.sdlMinor, facts.sdlPatch) >=
+           std::tie(major, minor, patch);
+}
+
+// sdl12-compat calls itself 1.2.50 and later; classic SDL 1.2 ended at 1.2.15.
+bool Compat(const DesktopFacts& facts) {
+    return LinkedAtLeast(facts, 1, 2, 50);
 }
 
 // SDL2 takes a comma-separated list of drivers, tried in order; the first
@@ -33,6 +51,13 @@ bool NativeWayland(const DesktopFacts& facts) {
     return !Set(facts.display) && Set(facts.waylandDisplay);
 }
 
+// Whether the window will be an X11 one: asked for by name, or the X
+// server's DISPLAY with no native Wayland window in its place.
+bool X11Window(const DesktopFacts& facts) {
+    if (Set(facts.videoDriver)) return FirstDriverIs(facts.videoDriver, "x11");
+    return Set(facts.display) && !NativeWayland(facts);
+}
+
 bool AnyRenderNode() {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error))
@@ -43,13 +68,28 @@ bool AnyRenderNode() {
 } // namespace
 
 bool WantsSoftwareFramebuffer(const DesktopFacts& facts) {
-    const bool compat = facts.sdlMajor > 1 ||
-                        (facts.sdlMajor == 1 &&
-                         (facts.sdlMinor > 2 || (facts.sdlMinor == 2 && facts.sdlPatch >= 50)));
-    if (!compat) return false;
+    if (!Compat(facts)) return false;
     if (facts.renderDriver != nullptr || facts.framebufferAcceleration != nullptr) return false;
     if (NativeWayland(facts)) return false;
     return !facts.fullScreen || !facts.gpuRenderNode;
+}
+
+bool WantsOpenGlKeptOut(const DesktopFacts& facts) {
+    // 1.2.70 asks for the OpenGL window too, but has no way back from a
+    // window that cannot have OpenGL: the game would get none.
+    if (!LinkedAtLeast(facts, 1, 2, 72)) return false;
+    if (facts.openGlLibrary != nullptr) return false;
+    return WantsSoftwareFramebuffer(facts) && X11Window(facts);
+}
+
+bool WantsWaylandLeftOut(const DesktopFacts& facts) {
+    if (!Compat(facts)) return false; // classic SDL 1.2 has no Wayland driver
+    if (facts.sessionType != nullptr || facts.videoDriver != nullptr) return false;
+    // libwayland finds a compositor by WAYLAND_SOCKET, by an absolute
+    // WAYLAND_DISPLAY, or by a name in an absolute XDG_RUNTIME_DIR
+    // (wayland-0 where WAYLAND_DISPLAY is unset).
+    if (facts.waylandDisplay != nullptr || facts.waylandSocket != nullptr) return false;
+    return facts.runtimeDir == nullptr || facts.runtimeDir[0] != '/';
 }
 
 DesktopFacts GatherDesktopFacts(bool fullScreen) {
@@ -63,15 +103,27 @@ DesktopFacts GatherDesktopFacts(bool fullScreen) {
     facts.videoDriver = std::getenv("SDL_VIDEODRIVER");
     facts.display = std::getenv("DISPLAY");
     facts.waylandDisplay = std::getenv("WAYLAND_DISPLAY");
+    facts.waylandSocket = std::getenv("WAYLAND_SOCKET");
+    facts.runtimeDir = std::getenv("XDG_RUNTIME_DIR");
+    facts.sessionType = std::getenv("XDG_SESSION_TYPE");
+    facts.openGlLibrary = std::getenv("SDL_OPENGL_LIBRARY");
     facts.fullScreen = fullScreen;
     facts.gpuRenderNode = fullScreen && AnyRenderNode(); // looked for only when it matters
     return facts;
 }
 
 void ChoosePresentation(bool fullScreen) {
-    if (!WantsSoftwareFramebuffer(GatherDesktopFacts(fullScreen))) return;
-    setenv("SDL_RENDER_DRIVER", "software", 0);
-    setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);
+    // All three decided on the player's environment, before any is set.
+    const DesktopFacts facts = GatherDesktopFacts(fullScreen);
+    const bool software = WantsSoftwareFramebuffer(facts);
+    const bool noOpenGl = WantsOpenGlKeptOut(facts);
+    const bool noWayland = WantsWaylandLeftOut(facts);
+    if (software) {
+        setenv("SDL_RENDER_DRIVER", "software", 0);
+        setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);
+    }
+    if (noOpenGl) setenv("SDL_OPENGL_LIBRARY", kNoLibrary, 0);
+    if (noWayland) setenv("XDG_SESSION_TYPE", kNoSessionType, 0);
 }
 
 bool ChoseDriverWithoutDisplay(const char* chosenDriver, const char* requestedDriver) {
@@ -83,10 +135,37 @@ bool ChoseDriverWithoutDisplay(const char* chosenDriver, const char* requestedDr
     return !Set(requestedDriver) || std::strstr(requestedDriver, chosenDriver) == nullptr;
 }
 
-std::string NoGraphicalDisplayMessage(const char* display, const std::string& reason) {
-    std::string message = "novawing: no graphical display is available ";
-    message += Set(display) ? "on DISPLAY=" + std::string(display) : "with DISPLAY unset";
+std::string NoGraphicalDisplayMessage(const DesktopFacts& facts, const std::string& reason) {
+    const bool x = Set(facts.display);
+    const bool wayland = Set(facts.waylandDisplay);
+    const std::string waylandName = wayland ? facts.waylandDisplay : "";
+    std::string what;
+    std::string advice = "start the game from a desktop session, or name a video driver in "
+                         "SDL_VIDEODRIVER";
+    if (x) {
+        what = "cannot reach an X server on DISPLAY=" + std::string(facts.display);
+        if (wayland)
+            what += Compat(facts) ? " nor a Wayland compositor on WAYLAND_DISPLAY=" + waylandName
+                                  : ", and classic SDL 1.2 has no Wayland driver for "
+                                    "WAYLAND_DISPLAY=" +
+                                        waylandName;
+    } else if (wayland && !Compat(facts)) {
+        what = "a Wayland session with no Xwayland (WAYLAND_DISPLAY=" + waylandName +
+               ", DISPLAY unset), and classic SDL 1.2 has no Wayland driver";
+        advice = "start it where Xwayland runs, or on sdl12-compat, which opens Wayland windows";
+    } else if (wayland && waylandName[0] != '/' &&
+               (facts.runtimeDir == nullptr || facts.runtimeDir[0] != '/')) {
+        // libwayland looks for a relative name in XDG_RUNTIME_DIR only.
+        what = "WAYLAND_DISPLAY=" + waylandName + " names a socket in XDG_RUNTIME_DIR, which " +
+               (Set(facts.runtimeDir) ? "is not an absolute path" : "is unset") +
+               ", and DISPLAY is unset";
+    } else if (wayland) {
+        what = "cannot reach a Wayland compositor on WAYLAND_DISPLAY=" + waylandName +
+               ", and DISPLAY is unset";
+    } else {
+        what = "DISPLAY and WAYLAND_DISPLAY are both unset, as outside a desktop session";
+    }
+    std::string message = "novawing: no graphical display is available: " + what;
     if (!reason.empty()) message += " (" + reason + ")";
-    return message + "; start the game from a desktop session, or name a video driver in "
-                     "SDL_VIDEODRIVER";
+    return message + "; " + advice;
 }

@@ -918,21 +918,32 @@ def free_display_number():
 
 
 def case_no_display(args):
-    """With DISPLAY at a display where no server runs, or unset, and no
-    SDL_VIDEODRIVER: exit code 1 with one line naming the display and saying
-    that no graphical display is available, before any image is loaded, the
-    terminal restored each time.  On the system's SDL 1.2, and on
-    sdl12-compat beside it where that is installed."""
+    """With DISPLAY at a display where no server runs, or unset, or a
+    Wayland session whose compositor is not there, and no SDL_VIDEODRIVER:
+    exit code 1 with one line saying that no graphical display is available
+    and naming what is missing, before any image is loaded, the terminal
+    restored each time.  On the system's SDL 1.2, and on sdl12-compat beside
+    it where that is installed."""
     with Session(args.artifacts, cols=80, rows=30, alternate_screen=False) as session:
         directory = prepare_game_dir(session, args.game_dir, config=open(
             os.path.join(args.game_dir, "config.cfg")).read())
         number = free_display_number()
-        runs = [("no-server", f"DISPLAY=:{number}", f"DISPLAY=:{number}"),
-                ("unset", "-u DISPLAY", "DISPLAY unset")]
+        # A runtime folder with no compositor's socket in it.
+        runtime = os.path.join(session.work, "runtime")
+        os.makedirs(runtime, mode=0o700)
+        wayland = f"-u DISPLAY WAYLAND_DISPLAY=wayland-9 XDG_RUNTIME_DIR={runtime}"
+        runs = [("no-server", f"-u WAYLAND_DISPLAY DISPLAY=:{number}",
+                 f"X server on DISPLAY=:{number}"),
+                ("unset", "-u DISPLAY -u WAYLAND_DISPLAY",
+                 "DISPLAY and WAYLAND_DISPLAY are both unset"),
+                ("wayland-no-server", wayland, "WAYLAND_DISPLAY=wayland-9")]
         compat = sdl12_compat_folder(os.path.join(args.game_dir, "novawing"))
         if compat:
-            runs.append(("compat-no-server", f"LD_LIBRARY_PATH={compat} DISPLAY=:{number}",
-                         f"DISPLAY=:{number}"))
+            runs.append(("compat-no-server",
+                         f"-u WAYLAND_DISPLAY LD_LIBRARY_PATH={compat} DISPLAY=:{number}",
+                         f"X server on DISPLAY=:{number}"))
+            runs.append(("compat-wayland-no-server", f"{wayland} LD_LIBRARY_PATH={compat}",
+                         "Wayland compositor on WAYLAND_DISPLAY=wayland-9"))
         for name, settings, named in runs:
             session.log(f"{name}: env -u SDL_VIDEODRIVER {settings} ./novawing")
             session.terminal.type_line("clear")
