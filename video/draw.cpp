@@ -8,82 +8,313 @@
 #include "support/rounding.h"
 #include "support/text.h"
 
+#include <array>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 namespace {
 
-// The game's images keep the format of their files, 24-bit pixels stored
-// blue, green, red; the screen is 32-bit, 0x00RRGGBB.
+// The game's images keep the format of their files: 24-bit pixels stored
+// blue, green, red.
 bool IsBgr24(const SDL_PixelFormat* f) {
     return f->BytesPerPixel == 3 && f->Rmask == 0xff0000 && f->Gmask == 0x00ff00 &&
-           f->Bmask == 0x0000ff;
+           f->Bmask == 0x0000ff && f->Amask == 0;
 }
+// The usual screen: 32-bit, 0x00RRGGBB.
 bool IsXrgb32(const SDL_PixelFormat* f) {
     return f->BytesPerPixel == 4 && f->Rmask == 0xff0000 && f->Gmask == 0x00ff00 &&
            f->Bmask == 0x0000ff && f->Amask == 0;
 }
 
-// A colour-keyed 24-bit image, opaque or with a per-surface alpha, onto the
-// 32-bit screen: nearly every blit of a frame.  SDL has no fast blitter for
-// this pair and goes through its generic per-pixel conversion, which was most
-// of a frame's cost.  This writes exactly what SDL's generic blitter writes:
-// the same clipping, the same key test, and the same blend in unsigned 32-bit
-// arithmetic, down to the bits it spills into the unused top byte.  Returns
-// false for anything else, which SDL then draws.
-bool BlitKeyedBgr24(SDL_Surface* image, Sint16 x, Sint16 y, SDL_Surface* screen) {
-    if (!(image->flags & SDL_SRCCOLORKEY) || (image->flags & SDL_RLEACCEL)) return false;
-    if (!IsBgr24(image->format) || !IsXrgb32(screen->format)) return false;
-    if (SDL_MUSTLOCK(image) || SDL_MUSTLOCK(screen) || !image->pixels || !screen->pixels)
-        return false;
-    const bool blend = (image->flags & SDL_SRCALPHA) && image->format->alpha != SDL_ALPHA_OPAQUE;
-    const Uint32 alpha = image->format->alpha;
-    if (blend && alpha == 0) return true; // fully transparent: SDL draws nothing
+// What part of the image lands where, once clipped.
+struct Span {
+    int sx = 0, sy = 0; // first pixel of the image drawn
+    int dx = 0, dy = 0; // where it goes on the screen
+    int w = 0, h = 0;   // how much of it, 0 when none
+};
 
-    // Clipping as SDL_UpperBlit does it, against the screen's clip rectangle.
-    int w = static_cast<Uint16>(image->w);
-    int h = static_cast<Uint16>(image->h);
-    int dx = x, dy = y, sx = 0, sy = 0;
+// Clipping as SDL_UpperBlit does it, against the screen's clip rectangle.
+Span ClipToScreen(const SDL_Surface* image, Sint16 x, Sint16 y, const SDL_Surface* screen) {
+    Span s;
+    s.w = static_cast<Uint16>(image->w);
+    s.h = static_cast<Uint16>(image->h);
+    s.dx = x;
+    s.dy = y;
     const SDL_Rect& clip = screen->clip_rect;
-    if (clip.x > dx) {
-        w -= clip.x - dx;
-        sx += clip.x - dx;
-        dx = clip.x;
+    if (clip.x > s.dx) {
+        s.w -= clip.x - s.dx;
+        s.sx += clip.x - s.dx;
+        s.dx = clip.x;
     }
-    if (dx + w > clip.x + clip.w) w = clip.x + clip.w - dx;
-    if (clip.y > dy) {
-        h -= clip.y - dy;
-        sy += clip.y - dy;
-        dy = clip.y;
+    if (s.dx + s.w > clip.x + clip.w) s.w = clip.x + clip.w - s.dx;
+    if (clip.y > s.dy) {
+        s.h -= clip.y - s.dy;
+        s.sy += clip.y - s.dy;
+        s.dy = clip.y;
     }
-    if (dy + h > clip.y + clip.h) h = clip.y + clip.h - dy;
-    if (w <= 0 || h <= 0) return true;
+    if (s.dy + s.h > clip.y + clip.h) s.h = clip.y + clip.h - s.dy;
+    if (s.w <= 0 || s.h <= 0) s.w = s.h = 0;
+    return s;
+}
 
-    const Uint32 key = image->format->colorkey;
-    for (int row = 0; row < h; ++row) {
-        const Uint8* src =
-            static_cast<const Uint8*>(image->pixels) + (sy + row) * image->pitch + sx * 3;
-        Uint32* dst = reinterpret_cast<Uint32*>(static_cast<Uint8*>(screen->pixels) +
-                                                (dy + row) * screen->pitch) +
-                      dx;
-        for (int col = 0; col < w; ++col, src += 3, ++dst) {
-            const Uint32 pixel = src[0] | (src[1] << 8) | (src[2] << 16);
-            if (pixel == key) continue;
-            if (!blend) {
+// How SDL 1.2 draws an image: its key (skipped pixels) and, when it has an
+// opacity below 255, its blend.  Opacity 255 with SDL_SRCALPHA draws as if
+// no alpha were set.
+struct Look {
+    bool keyed = false;
+    Uint32 key = 0;
+    bool blend = false;
+    Uint32 alpha = 255;
+};
+
+Look LookOf(const SDL_Surface* image) {
+    Look look;
+    look.keyed = (image->flags & SDL_SRCCOLORKEY) != 0;
+    look.key = image->format->colorkey;
+    look.blend = (image->flags & SDL_SRCALPHA) && image->format->alpha != SDL_ALPHA_OPAQUE;
+    look.alpha = image->format->alpha;
+    return look;
+}
+
+// Classic SDL's ALPHA_BLEND on one channel, d + ((s - d) * alpha + 255) / 256
+// in unsigned 32-bit arithmetic: a darker source makes the difference wrap,
+// which leaves the low eight bits right and sets bit 24.  Where the result
+// goes into a pixel, that carry is shifted along with the channel, so it
+// falls off the top or lands in unused bits just as it does in SDL's.
+inline Uint32 Blend(Uint32 s, Uint32 d, Uint32 alpha) {
+    return (((s - d) * alpha + 255) >> 8) + d;
+}
+
+inline Uint32 SourcePixel(const Uint8* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16);
+}
+
+const Uint8* SourceRow(const SDL_Surface* image, const Span& s, int row) {
+    return static_cast<const Uint8*>(image->pixels) + (s.sy + row) * image->pitch + s.sx * 3;
+}
+Uint8* ScreenRow(SDL_Surface* screen, const Span& s, int row) {
+    return static_cast<Uint8*>(screen->pixels) + (s.dy + row) * screen->pitch +
+           s.dx * screen->format->BytesPerPixel;
+}
+
+// Nearly every blit of a frame on the usual 32-bit screen.  SDL has no fast
+// blitter for this pair and goes through its generic per-pixel conversion,
+// which was most of a frame's cost; this is the packed-pixel loop below
+// with the layout fixed.
+void DrawOnXrgb32(const SDL_Surface* image, const Look& look, const Span& s, SDL_Surface* screen) {
+    for (int row = 0; row < s.h; ++row) {
+        const Uint8* src = SourceRow(image, s, row);
+        auto* dst = reinterpret_cast<Uint32*>(ScreenRow(screen, s, row));
+        for (int col = 0; col < s.w; ++col, src += 3, ++dst) {
+            const Uint32 pixel = SourcePixel(src);
+            if (look.keyed && pixel == look.key) continue;
+            if (!look.blend) {
                 *dst = pixel;
                 continue;
             }
-            // SDL's ALPHA_BLEND on unsigned channels; a darker source makes
-            // the difference wrap, and the carry of the blue channel lands
-            // in the top byte just as it does in SDL's result.
             const Uint32 under = *dst;
-            Uint32 r = (under >> 16) & 0xff, g = (under >> 8) & 0xff, b = under & 0xff;
-            r = (((((pixel >> 16) & 0xff) - r) * alpha + 255) >> 8) + r;
-            g = (((((pixel >> 8) & 0xff) - g) * alpha + 255) >> 8) + g;
-            b = ((((pixel & 0xff) - b) * alpha + 255) >> 8) + b;
+            const Uint32 r = Blend(pixel >> 16, (under >> 16) & 0xff, look.alpha);
+            const Uint32 g = Blend((pixel >> 8) & 0xff, (under >> 8) & 0xff, look.alpha);
+            const Uint32 b = Blend(pixel & 0xff, under & 0xff, look.alpha);
             *dst = (r << 16) | (g << 8) | b;
         }
     }
+}
+
+// A screen of packed pixels, 2, 3 or 4 bytes each: classic SDL's generic
+// blitters.  A screen channel of fewer than 8 bits is read back shifted up
+// (its low bits 0), and a colour goes in by dropping its low bits; no
+// dithering.  The 3-byte screen takes each channel's low 8 bits at its byte.
+template <int Bytes>
+void DrawOnPacked(const SDL_Surface* image, const Look& look, const Span& s, SDL_Surface* screen) {
+    const SDL_PixelFormat& f = *screen->format;
+    auto pack = [&f](Uint32 r, Uint32 g, Uint32 b) {
+        return ((r >> f.Rloss) << f.Rshift) | ((g >> f.Gloss) << f.Gshift) |
+               ((b >> f.Bloss) << f.Bshift);
+    };
+    for (int row = 0; row < s.h; ++row) {
+        const Uint8* src = SourceRow(image, s, row);
+        Uint8* dst = ScreenRow(screen, s, row);
+        for (int col = 0; col < s.w; ++col, src += 3, dst += Bytes) {
+            const Uint32 pixel = SourcePixel(src);
+            if (look.keyed && pixel == look.key) continue;
+            Uint32 r = pixel >> 16, g = (pixel >> 8) & 0xff, b = pixel & 0xff;
+            if (look.blend) {
+                Uint32 under = 0;
+                if constexpr (Bytes == 2) {
+                    Uint16 two;
+                    std::memcpy(&two, dst, 2);
+                    under = two;
+                } else if constexpr (Bytes == 3) {
+                    under = SourcePixel(dst);
+                } else {
+                    std::memcpy(&under, dst, 4);
+                }
+                r = Blend(r, ((under & f.Rmask) >> f.Rshift) << f.Rloss, look.alpha);
+                g = Blend(g, ((under & f.Gmask) >> f.Gshift) << f.Gloss, look.alpha);
+                b = Blend(b, ((under & f.Bmask) >> f.Bshift) << f.Bloss, look.alpha);
+            }
+            if constexpr (Bytes == 2) {
+                const auto two = static_cast<Uint16>(pack(r, g, b));
+                std::memcpy(dst, &two, 2);
+            } else if constexpr (Bytes == 3) {
+                dst[f.Rshift / 8] = static_cast<Uint8>(r);
+                dst[f.Gshift / 8] = static_cast<Uint8>(g);
+                dst[f.Bshift / 8] = static_cast<Uint8>(b);
+            } else {
+                const Uint32 four = pack(r, g, b);
+                std::memcpy(dst, &four, 4);
+            }
+        }
+    }
+}
+
+// The colour an index stands for in the 3-3-2 palette: SDL 1.2 gives every
+// 8-bit screen this one (SDL_DitherColors), and reduces any colour to its
+// index by the top 3 bits of red and green and the top 2 of blue.
+SDL_Color DitheredColour(int i) {
+    int r = i & 0xe0, g = (i << 3) & 0xe0, b = i & 0x03;
+    r |= r >> 3 | r >> 6;
+    g |= g >> 3 | g >> 6;
+    b |= b << 2;
+    b |= b << 4;
+    return SDL_Color{static_cast<Uint8>(r), static_cast<Uint8>(g), static_cast<Uint8>(b), 0};
+}
+
+inline int Index332(Uint32 r, Uint32 g, Uint32 b) {
+    return static_cast<int>(((r >> 5) << 5) | ((g >> 5) << 2) | (b >> 6));
+}
+
+// Which screen index each 3-3-2 index is drawn as.  On the 3-3-2 palette
+// itself that is the same index; on any other palette SDL takes the nearest
+// colour (the first of the least squared distance), and so does this.
+using PaletteMap = std::array<Uint8, 256>;
+
+bool IsDithered(const SDL_Palette& palette) {
+    for (int i = 0; i < 256; ++i) {
+        const SDL_Color want = DitheredColour(i), have = palette.colors[i];
+        if (have.r != want.r || have.g != want.g || have.b != want.b) return false;
+    }
+    return true;
+}
+
+void MapOnto(const SDL_Palette& palette, PaletteMap& map) {
+    if (IsDithered(palette)) {
+        for (int i = 0; i < 256; ++i)
+            map[i] = static_cast<Uint8>(i);
+        return;
+    }
+    for (int i = 0; i < 256; ++i) {
+        const SDL_Color c = DitheredColour(i);
+        unsigned smallest = ~0u;
+        for (int j = 0; j < palette.ncolors; ++j) {
+            const int rd = palette.colors[j].r - c.r, gd = palette.colors[j].g - c.g,
+                      bd = palette.colors[j].b - c.b;
+            const auto distance = static_cast<unsigned>(rd * rd + gd * gd + bd * bd);
+            if (distance < smallest) {
+                map[i] = static_cast<Uint8>(j);
+                smallest = distance;
+                if (distance == 0) break;
+            }
+        }
+    }
+}
+
+// An 8-bit screen: every colour, drawn or blended, goes to its 3-3-2 index
+// and through the map; a blend starts from the palette colour underneath.
+void DrawOnIndexed(const SDL_Surface* image, const Look& look, const Span& s, SDL_Surface* screen) {
+    const SDL_Palette& palette = *screen->format->palette;
+    PaletteMap map{};
+    MapOnto(palette, map);
+    for (int row = 0; row < s.h; ++row) {
+        const Uint8* src = SourceRow(image, s, row);
+        Uint8* dst = ScreenRow(screen, s, row);
+        for (int col = 0; col < s.w; ++col, src += 3, ++dst) {
+            const Uint32 pixel = SourcePixel(src);
+            if (look.keyed && pixel == look.key) continue;
+            Uint32 r = pixel >> 16, g = (pixel >> 8) & 0xff, b = pixel & 0xff;
+            if (look.blend) {
+                const SDL_Color under = palette.colors[*dst];
+                r = Blend(r, under.r, look.alpha) & 0xff;
+                g = Blend(g, under.g, look.alpha) & 0xff;
+                b = Blend(b, under.b, look.alpha) & 0xff;
+            }
+            *dst = map[Index332(r, g, b)];
+        }
+    }
+}
+
+// The screens this draws on itself, and which loop does it.
+enum class Screen { Other, Xrgb32, Packed2, Packed3, Packed4, Indexed };
+
+Screen KindOf(const SDL_PixelFormat* f) {
+    if (f->Amask != 0) return Screen::Other;
+    if (IsXrgb32(f)) return Screen::Xrgb32;
+    switch (f->BytesPerPixel) {
+    case 1:
+        return f->BitsPerPixel == 8 && f->palette != nullptr && f->palette->ncolors == 256
+                   ? Screen::Indexed
+                   : Screen::Other;
+    case 2:
+        return Screen::Packed2;
+    case 3:
+        // Each channel a whole byte of its own.
+        return f->Rloss == 0 && f->Gloss == 0 && f->Bloss == 0 && f->Rshift % 8 == 0 &&
+                       f->Gshift % 8 == 0 && f->Bshift % 8 == 0 && f->Rshift <= 16 &&
+                       f->Gshift <= 16 && f->Bshift <= 16
+                   ? Screen::Packed3
+                   : Screen::Other;
+    case 4:
+        return Screen::Packed4;
+    default:
+        return Screen::Other;
+    }
+}
+
+// Draws one of the game's images, keyed, translucent or plain, onto the
+// screen with exactly the pixel values classic SDL 1.2.15 writes on that
+// screen: its clipping, its key test, its blend arithmetic (down to the bits
+// it spills into unused ones) and its mapping of colours to the screen's
+// pixels.  SDL's own blit is not used for these: other SDLs (sdl12-compat
+// over SDL2 or SDL 3) blend with other rounding, reduce colours to 15 or 16
+// bits differently, and miss colour keys on 8-bit screens.  Returns false for
+// anything else (an image of another format, a run-length encoded one, a
+// screen kind not handled here), which SDL then draws.
+bool DrawImage(SDL_Surface* image, Sint16 x, Sint16 y, SDL_Surface* screen) {
+    if (image->flags & SDL_RLEACCEL) return false;
+    if (!IsBgr24(image->format) || SDL_MUSTLOCK(image) || image->pixels == nullptr) return false;
+    const Screen kind = KindOf(screen->format);
+    if (kind == Screen::Other) return false;
+    const Look look = LookOf(image);
+    // Opacity 0 draws nothing on a packed screen; an 8-bit screen still
+    // takes every pixel under the image through its palette map.
+    if (look.blend && look.alpha == 0 && kind != Screen::Indexed) return true;
+    const Span span = ClipToScreen(image, x, y, screen);
+    if (span.w == 0) return true;
+    if (SDL_MUSTLOCK(screen) && SDL_LockSurface(screen) != 0) return false;
+    if (screen->pixels != nullptr) {
+        switch (kind) {
+        case Screen::Xrgb32:
+            DrawOnXrgb32(image, look, span, screen);
+            break;
+        case Screen::Packed2:
+            DrawOnPacked<2>(image, look, span, screen);
+            break;
+        case Screen::Packed3:
+            DrawOnPacked<3>(image, look, span, screen);
+            break;
+        case Screen::Packed4:
+            DrawOnPacked<4>(image, look, span, screen);
+            break;
+        case Screen::Indexed:
+            DrawOnIndexed(image, look, span, screen);
+            break;
+        case Screen::Other:
+            break;
+        }
+    }
+    if (SDL_MUSTLOCK(screen)) SDL_UnlockSurface(screen);
     return true;
 }
 
@@ -96,7 +327,7 @@ void BlitAt(SDL_Surface* screen, std::int32_t x, std::int32_t y, SDL_Surface* im
     // SDL's rectangles hold 16-bit positions; farther ones wrap round.
     const auto left = static_cast<Sint16>(x);
     const auto top = static_cast<Sint16>(y);
-    if (BlitKeyedBgr24(image, left, top, screen)) return;
+    if (DrawImage(image, left, top, screen)) return;
     SDL_Rect source{0, 0, static_cast<Uint16>(image->w), static_cast<Uint16>(image->h)};
     SDL_Rect destination{left, top, 0, 0};
     SDL_UpperBlit(image, &source, screen, &destination);
