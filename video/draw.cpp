@@ -7,10 +7,12 @@
 #include "support/console.h"
 #include "support/rounding.h"
 #include "support/text.h"
+#include "video/images.h"
 
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -333,8 +335,66 @@ void BlitAt(SDL_Surface* screen, std::int32_t x, std::int32_t y, SDL_Surface* im
     SDL_UpperBlit(image, &source, screen, &destination);
 }
 
+bool OpenScreen(Images& images, int width, int height, int bitsPerPixel, std::uint32_t flags) {
+    images.ownScreen = nullptr;
+    images.screen = SDL_SetVideoMode(width, height, bitsPerPixel, flags);
+    if (bitsPerPixel != 15) return images.screen != nullptr;
+    SDL_Surface* screen = images.screen;
+    if (screen != nullptr && screen->format->BitsPerPixel == 15 &&
+        screen->pitch >= screen->w * screen->format->BytesPerPixel)
+        return true;
+    // No 15-bit screen from SDL.  The game's own is drawn on exactly as
+    // SDL's would be: the same 5-5-5 layout classic SDL gives its shadow.
+    const std::string refusal = screen == nullptr ? SDL_GetError() : "";
+    SDL_Surface* display = SDL_SetVideoMode(width, height, 32, flags);
+    if (display == nullptr) {
+        if (!refusal.empty()) SDL_SetError("%s", refusal.c_str());
+        images.screen = nullptr;
+        return false;
+    }
+    images.ownScreen =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, display->w, display->h, 15, 0x7c00, 0x03e0, 0x001f, 0);
+    images.screen = images.ownScreen;
+    if (images.screen != nullptr) SDL_FillRect(images.screen, nullptr, 0);
+    return images.screen != nullptr;
+}
+
+namespace {
+
+// A screen of the game's own onto SDL's, as classic SDL copies a shadow
+// screen to the display: each channel read back shifted up, no rounding.
+void Present(SDL_Surface* screen, SDL_Surface* display) {
+    const SDL_PixelFormat& from = *screen->format;
+    if (from.BytesPerPixel != 2 || !IsXrgb32(display->format) || SDL_MUSTLOCK(display) ||
+        screen->w != display->w || screen->h != display->h) {
+        SDL_BlitSurface(screen, nullptr, display, nullptr);
+        return;
+    }
+    for (int y = 0; y < screen->h; ++y) {
+        const auto* src = static_cast<const Uint8*>(screen->pixels) + y * screen->pitch;
+        auto* dst =
+            reinterpret_cast<Uint32*>(static_cast<Uint8*>(display->pixels) + y * display->pitch);
+        for (int x = 0; x < screen->w; ++x, src += 2) {
+            Uint16 p;
+            std::memcpy(&p, src, 2);
+            const Uint32 r = ((p & from.Rmask) >> from.Rshift) << from.Rloss;
+            const Uint32 g = ((p & from.Gmask) >> from.Gshift) << from.Gloss;
+            const Uint32 b = ((p & from.Bmask) >> from.Bshift) << from.Bloss;
+            dst[x] = (r << 16) | (g << 8) | b;
+        }
+    }
+}
+
+} // namespace
+
 void PageFlip(SDL_Surface* screen) {
-    SDL_Flip(screen);
+    SDL_Surface* display = SDL_GetVideoSurface();
+    if (display != nullptr && display != screen) {
+        Present(screen, display);
+        SDL_Flip(display);
+    } else {
+        SDL_Flip(screen);
+    }
     SDL_PumpEvents();
     // Raw pixel 0 is black in every pixel format the screen can have.
     SDL_Rect whole{0, 0, static_cast<Uint16>(screen->w), static_cast<Uint16>(screen->h)};

@@ -10,13 +10,23 @@
 #include <cstdint>
 
 struct Console;
+struct Images;
+
+// Sets the video mode and gives `images` the screen to draw on: SDL's own,
+// or at depth 15, where SDL has no 15-bit screen to give (sdl12-compat
+// refuses the depth; classic SDL's dummy driver gives one too small for its
+// pixels), a 15-bit surface of the game's own, which PageFlip shows on a
+// 32-bit screen the way classic SDL shows its 15-bit shadow of a display of
+// another depth.  False, with SDL's error, when no mode can be set.
+bool OpenScreen(Images& images, int width, int height, int bitsPerPixel, std::uint32_t flags);
 
 // Blits the whole image with its top-left corner at (x, y); SDL clips at the
 // screen edges.  Coordinates are narrowed to SDL's 16-bit rectangle fields.
 void BlitAt(SDL_Surface* screen, std::int32_t x, std::int32_t y, SDL_Surface* image);
 
 // Shows the finished frame, pumps SDL's events and clears the screen to raw
-// pixel 0 for the next one.
+// pixel 0 for the next one.  A screen of the game's own (OpenScreen) is
+// copied to SDL's screen first.
 void PageFlip(SDL_Surface* screen);
 
 // Draws a score as a row of digit images 57 pixels apart, tracing each digit.

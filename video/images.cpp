@@ -285,4 +285,8 @@ void FreeGraphics(Images& images) {
     for (SDL_Surface** single : {&images.TitleImage, &images.GameOverImage, &images.LifeTokenImage,
                                  &images.HelpScreenImage, &images.NoLivesImage, &images.JoinImage})
         release(*single);
+    if (images.ownScreen != nullptr) {
+        release(images.ownScreen);
+        images.screen = nullptr;
+    }
 }
