@@ -337,21 +337,18 @@ void BlitAt(SDL_Surface* screen, std::int32_t x, std::int32_t y, SDL_Surface* im
 
 bool OpenScreen(Images& images, int width, int height, int bitsPerPixel, std::uint32_t flags) {
     images.ownScreen = nullptr;
-    images.screen = SDL_SetVideoMode(width, height, bitsPerPixel, flags);
-    if (bitsPerPixel != 15) return images.screen != nullptr;
-    SDL_Surface* screen = images.screen;
-    if (screen != nullptr && screen->format->BitsPerPixel == 15 &&
-        screen->pitch >= screen->w * screen->format->BytesPerPixel)
-        return true;
-    // No 15-bit screen from SDL.  The game's own is drawn on exactly as
-    // SDL's would be: the same 5-5-5 layout classic SDL gives its shadow.
-    const std::string refusal = screen == nullptr ? SDL_GetError() : "";
-    SDL_Surface* display = SDL_SetVideoMode(width, height, 32, flags);
-    if (display == nullptr) {
-        if (!refusal.empty()) SDL_SetError("%s", refusal.c_str());
-        images.screen = nullptr;
-        return false;
+    if (bitsPerPixel != 15) {
+        images.screen = SDL_SetVideoMode(width, height, bitsPerPixel, flags);
+        return images.screen != nullptr;
     }
+    // SDL is never asked for 15 bits: sdl12-compat refuses the depth, and
+    // classic SDL's dummy driver allocates such a screen by whole bytes per
+    // pixel (one) and overruns it while clearing it inside
+    // SDL_SetVideoMode.  The game's own screen has the 5-5-5 layout classic
+    // SDL gives its 15-bit shadow, and is drawn on exactly as that would be.
+    images.screen = nullptr;
+    SDL_Surface* display = SDL_SetVideoMode(width, height, 32, flags);
+    if (display == nullptr) return false;
     images.ownScreen =
         SDL_CreateRGBSurface(SDL_SWSURFACE, display->w, display->h, 15, 0x7c00, 0x03e0, 0x001f, 0);
     images.screen = images.ownScreen;

@@ -13,11 +13,10 @@ struct Console;
 struct Images;
 
 // Sets the video mode and gives `images` the screen to draw on: SDL's own,
-// or at depth 15, where SDL has no 15-bit screen to give (sdl12-compat
-// refuses the depth; classic SDL's dummy driver gives one too small for its
-// pixels), a 15-bit surface of the game's own, which PageFlip shows on a
-// 32-bit screen the way classic SDL shows its 15-bit shadow of a display of
-// another depth.  False, with SDL's error, when no mode can be set.
+// or at depth 15 a 15-bit surface of the game's own (SDL 1.2 does not give
+// one on every system), which PageFlip shows on a 32-bit SDL screen the way
+// classic SDL shows its 15-bit shadow of a display of another depth.  False,
+// with SDL's error, when no mode can be set.
 bool OpenScreen(Images& images, int width, int height, int bitsPerPixel, std::uint32_t flags);
 
 // Blits the whole image with its top-left corner at (x, y); SDL clips at the
