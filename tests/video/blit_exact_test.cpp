@@ -1,12 +1,13 @@
 // SPDX-FileCopyrightText: 2026 The Nova Wing authors
 // SPDX-License-Identifier: GPL-2.0-or-later
 
-// BlitAt draws the game's colour-keyed 24-bit images with its own loop rather
-// than SDL's slow generic one, and promises classic SDL 1.2.15's arithmetic,
-// every bit of every pixel.  These tests hold it to that arithmetic, written
-// out here, and put SDL's own blit beside it: bit for bit where the linked SDL
-// is classic, and on any other SDL (sdl12-compat blends with SDL2's rounding)
-// the same pixels drawn and each channel within one step.
+// BlitAt draws the game's 24-bit images itself on every screen the game can
+// have, and promises classic SDL 1.2.15's arithmetic, every bit of every
+// pixel.  These tests hold it to that arithmetic, written out here, on any
+// SDL, and put SDL's own blit beside it: bit for bit where the linked SDL is
+// classic, and on a 32-bit screen on any other SDL (sdl12-compat blends with
+// SDL2's or SDL 3's rounding) the same pixels drawn and each channel within
+// the bound measured for those (kOtherSdlBlendSteps, tests/test_support.h).
 #include "test_support.h"
 #include "video/draw.h"
 
