@@ -4,13 +4,15 @@
 // The same pictures at every screen depth on every SDL 1.2: render_frames'
 // scripted play (the title menu, then 450 frames of one and two players,
 // explosions, the game-over screen and the join) at 640 x 480 and depth 8,
-// 15, 16, 24 and 32 must give, picture by picture, the colours recorded here
-// from classic SDL 1.2.15 (Debian 12's libsdl1.2debian), on its dummy driver
-// and, for 8, 15 and 16, under X11 as well.  sdl12-compat over SDL2 or SDL 3
-// must match them exactly: the game draws its images itself at every depth
-// with classic SDL's arithmetic, and what SDL still draws (the screen
-// clear, the health bars, the palette of an 8-bit screen) is SDL 1.2's
-// documented behaviour on every implementation.
+// 15, 16, 24 and 32 must give, picture by picture, the colours recorded here.
+// They are classic SDL 1.2.15's (Debian 12's libsdl1.2debian): its own blits
+// drew the same pictures under X11 at every depth, and the game's drawing
+// draws them on its dummy driver.  sdl12-compat over SDL2 or SDL 3 must match
+// them exactly: the game draws its images itself at every depth with classic
+// SDL's arithmetic, and what SDL still does (the screen clear, the health
+// bars' fills, the 3-3-2 palette of an 8-bit screen, which sdl12-compat
+// gives as classic SDL does) comes out the same on every system.  No pixel
+// is allowed to differ: no SDL guarantee would cover one.
 //
 // Re-record only when a change is meant to alter the picture: run the test on
 // classic SDL and copy the values it prints into kRecorded.  To see what
