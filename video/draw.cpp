@@ -62,18 +62,19 @@ Span ClipToScreen(const SDL_Surface* image, Sint16 x, Sint16 y, const SDL_Surfac
 
 // How SDL 1.2 draws an image: its key (skipped pixels) and, when it has an
 // opacity below 255, its blend.  Opacity 255 with SDL_SRCALPHA draws as if
-// no alpha were set.
+// no alpha were set.  An image without a key gets one no 24-bit pixel can
+// equal, so that the loops test every pixel against the key with one
+// comparison, the one branch a keyed image needs.
 struct Look {
-    bool keyed = false;
-    Uint32 key = 0;
+    Uint32 key = kNoKey;
     bool blend = false;
     Uint32 alpha = 255;
+    static constexpr Uint32 kNoKey = 0xffffffff;
 };
 
 Look LookOf(const SDL_Surface* image) {
     Look look;
-    look.keyed = (image->flags & SDL_SRCCOLORKEY) != 0;
-    look.key = image->format->colorkey;
+    if (image->flags & SDL_SRCCOLORKEY) look.key = image->format->colorkey;
     look.blend = (image->flags & SDL_SRCALPHA) && image->format->alpha != SDL_ALPHA_OPAQUE;
     look.alpha = image->format->alpha;
     return look;
@@ -103,23 +104,27 @@ Uint8* ScreenRow(SDL_Surface* screen, const Span& s, int row) {
 // Nearly every blit of a frame on the usual 32-bit screen.  SDL has no fast
 // blitter for this pair and goes through its generic per-pixel conversion,
 // which was most of a frame's cost; this is the packed-pixel loop below
-// with the layout fixed.
+// with the layout fixed, and a loop of its own for each way of drawing.
+// The look is copied into locals first: a write through the screen pointer
+// could otherwise alias it and make every pixel read it again.
+template <bool Blended>
 void DrawOnXrgb32(const SDL_Surface* image, const Look& look, const Span& s, SDL_Surface* screen) {
+    const Uint32 key = look.key, alpha = look.alpha;
     for (int row = 0; row < s.h; ++row) {
         const Uint8* src = SourceRow(image, s, row);
         auto* dst = reinterpret_cast<Uint32*>(ScreenRow(screen, s, row));
         for (int col = 0; col < s.w; ++col, src += 3, ++dst) {
             const Uint32 pixel = SourcePixel(src);
-            if (look.keyed && pixel == look.key) continue;
-            if (!look.blend) {
+            if (pixel == key) continue;
+            if constexpr (!Blended) {
                 *dst = pixel;
-                continue;
+            } else {
+                const Uint32 under = *dst;
+                const Uint32 r = Blend(pixel >> 16, (under >> 16) & 0xff, alpha);
+                const Uint32 g = Blend((pixel >> 8) & 0xff, (under >> 8) & 0xff, alpha);
+                const Uint32 b = Blend(pixel & 0xff, under & 0xff, alpha);
+                *dst = (r << 16) | (g << 8) | b;
             }
-            const Uint32 under = *dst;
-            const Uint32 r = Blend(pixel >> 16, (under >> 16) & 0xff, look.alpha);
-            const Uint32 g = Blend((pixel >> 8) & 0xff, (under >> 8) & 0xff, look.alpha);
-            const Uint32 b = Blend(pixel & 0xff, under & 0xff, look.alpha);
-            *dst = (r << 16) | (g << 8) | b;
         }
     }
 }
@@ -128,54 +133,62 @@ void DrawOnXrgb32(const SDL_Surface* image, const Look& look, const Span& s, SDL
 // blitters.  A screen channel of fewer than 8 bits is read back shifted up
 // (its low bits 0), and a colour goes in by dropping its low bits; no
 // dithering.  The 3-byte screen takes each channel's low 8 bits at its byte.
-template <int Bytes>
+// One channel of a packed screen, copied out of its format.
+struct Channel {
+    Uint32 mask;
+    int shift, loss;
+    Uint32 Read(Uint32 pixel) const { return ((pixel & mask) >> shift) << loss; }
+    Uint32 Place(Uint32 value) const { return (value >> loss) << shift; }
+};
+
+template <int Bytes, bool Blended>
 void DrawOnPacked(const SDL_Surface* image, const Look& look, const Span& s, SDL_Surface* screen) {
     const SDL_PixelFormat& f = *screen->format;
-    auto pack = [&f](Uint32 r, Uint32 g, Uint32 b) {
-        return ((r >> f.Rloss) << f.Rshift) | ((g >> f.Gloss) << f.Gshift) |
-               ((b >> f.Bloss) << f.Bshift);
-    };
+    const Channel red{f.Rmask, f.Rshift, f.Rloss}, green{f.Gmask, f.Gshift, f.Gloss},
+        blue{f.Bmask, f.Bshift, f.Bloss};
+    const Uint32 key = look.key, alpha = look.alpha;
     for (int row = 0; row < s.h; ++row) {
         const Uint8* src = SourceRow(image, s, row);
         Uint8* dst = ScreenRow(screen, s, row);
         for (int col = 0; col < s.w; ++col, src += 3, dst += Bytes) {
             const Uint32 pixel = SourcePixel(src);
-            if (look.keyed && pixel == look.key) continue;
+            if (pixel == key) continue;
             Uint32 r = pixel >> 16, g = (pixel >> 8) & 0xff, b = pixel & 0xff;
-            if (look.blend) {
+            if constexpr (Blended) {
                 Uint32 under = 0;
-                if constexpr (Bytes == 2) {
-                    Uint16 two;
-                    std::memcpy(&two, dst, 2);
-                    under = two;
-                } else if constexpr (Bytes == 3) {
+                if constexpr (Bytes == 3) {
                     under = SourcePixel(dst);
                 } else {
-                    std::memcpy(&under, dst, 4);
+                    std::memcpy(&under, dst, Bytes); // the low bytes, on a little-endian machine
                 }
-                r = Blend(r, ((under & f.Rmask) >> f.Rshift) << f.Rloss, look.alpha);
-                g = Blend(g, ((under & f.Gmask) >> f.Gshift) << f.Gloss, look.alpha);
-                b = Blend(b, ((under & f.Bmask) >> f.Bshift) << f.Bloss, look.alpha);
+                r = Blend(r, red.Read(under), alpha);
+                g = Blend(g, green.Read(under), alpha);
+                b = Blend(b, blue.Read(under), alpha);
             }
-            if constexpr (Bytes == 2) {
-                const auto two = static_cast<Uint16>(pack(r, g, b));
-                std::memcpy(dst, &two, 2);
-            } else if constexpr (Bytes == 3) {
-                dst[f.Rshift / 8] = static_cast<Uint8>(r);
-                dst[f.Gshift / 8] = static_cast<Uint8>(g);
-                dst[f.Bshift / 8] = static_cast<Uint8>(b);
+            if constexpr (Bytes == 3) {
+                dst[red.shift / 8] = static_cast<Uint8>(r);
+                dst[green.shift / 8] = static_cast<Uint8>(g);
+                dst[blue.shift / 8] = static_cast<Uint8>(b);
             } else {
-                const Uint32 four = pack(r, g, b);
-                std::memcpy(dst, &four, 4);
+                const Uint32 out = red.Place(r) | green.Place(g) | blue.Place(b);
+                std::memcpy(dst, &out, Bytes);
             }
         }
     }
 }
 
+template <int Bytes>
+void DrawOnPacked(const SDL_Surface* image, const Look& look, const Span& s, SDL_Surface* screen) {
+    if (look.blend)
+        DrawOnPacked<Bytes, true>(image, look, s, screen);
+    else
+        DrawOnPacked<Bytes, false>(image, look, s, screen);
+}
+
 // The colour an index stands for in the 3-3-2 palette: SDL 1.2 gives every
 // 8-bit screen this one (SDL_DitherColors), and reduces any colour to its
 // index by the top 3 bits of red and green and the top 2 of blue.
-SDL_Color DitheredColour(int i) {
+constexpr SDL_Color DitheredColour(int i) {
     int r = i & 0xe0, g = (i << 3) & 0xe0, b = i & 0x03;
     r |= r >> 3 | r >> 6;
     g |= g >> 3 | g >> 6;
@@ -188,25 +201,36 @@ inline int Index332(Uint32 r, Uint32 g, Uint32 b) {
     return static_cast<int>(((r >> 5) << 5) | ((g >> 5) << 2) | (b >> 6));
 }
 
-// Which screen index each 3-3-2 index is drawn as.  On the 3-3-2 palette
-// itself that is the same index; on any other palette SDL takes the nearest
-// colour (the first of the least squared distance), and so does this.
-using PaletteMap = std::array<Uint8, 256>;
-
-bool IsDithered(const SDL_Palette& palette) {
+// The 3-3-2 palette's colours as their bytes red, green, blue read as one
+// little-endian number (the unused fourth byte left out).
+constexpr std::array<Uint32, 256> kDitheredColours = [] {
+    std::array<Uint32, 256> colours{};
     for (int i = 0; i < 256; ++i) {
-        const SDL_Color want = DitheredColour(i), have = palette.colors[i];
-        if (have.r != want.r || have.g != want.g || have.b != want.b) return false;
+        const SDL_Color c = DitheredColour(i);
+        colours[i] = c.r | (c.g << 8) | (static_cast<Uint32>(c.b) << 16);
     }
-    return true;
+    return colours;
+}();
+
+// Whether the screen has the 3-3-2 palette itself (red, green and blue
+// compared; the fourth byte of a colour is unused, and SDLs fill it
+// differently).  Every colour is looked at, with no early way out, so the
+// loop runs as a few wide compares: it runs at every blit.
+bool IsDithered(const SDL_Palette& palette) {
+    Uint32 differ = 0;
+    for (int i = 0; i < 256; ++i) {
+        Uint32 have;
+        std::memcpy(&have, &palette.colors[i], 4);
+        differ |= (have & 0x00ffffff) ^ kDitheredColours[i];
+    }
+    return differ == 0;
 }
 
+// Which screen index each 3-3-2 index is drawn as on another palette: the
+// nearest colour (the first of the least squared distance), as SDL takes it.
+using PaletteMap = std::array<Uint8, 256>;
+
 void MapOnto(const SDL_Palette& palette, PaletteMap& map) {
-    if (IsDithered(palette)) {
-        for (int i = 0; i < 256; ++i)
-            map[i] = static_cast<Uint8>(i);
-        return;
-    }
     for (int i = 0; i < 256; ++i) {
         const SDL_Color c = DitheredColour(i);
         unsigned smallest = ~0u;
@@ -223,27 +247,41 @@ void MapOnto(const SDL_Palette& palette, PaletteMap& map) {
     }
 }
 
-// An 8-bit screen: every colour, drawn or blended, goes to its 3-3-2 index
-// and through the map; a blend starts from the palette colour underneath.
-void DrawOnIndexed(const SDL_Surface* image, const Look& look, const Span& s, SDL_Surface* screen) {
-    const SDL_Palette& palette = *screen->format->palette;
-    PaletteMap map{};
-    MapOnto(palette, map);
+// An 8-bit screen: every colour, drawn or blended, goes to its 3-3-2 index,
+// through the map where the palette is another; a blend starts from the
+// palette colour underneath.
+template <bool Mapped>
+void DrawOnIndexed(const SDL_Surface* image, const Look& look, const Span& s, SDL_Surface* screen,
+                   const PaletteMap& map) {
+    const SDL_Color* colours = screen->format->palette->colors;
+    const bool blend = look.blend;
+    const Uint32 key = look.key, alpha = look.alpha;
     for (int row = 0; row < s.h; ++row) {
         const Uint8* src = SourceRow(image, s, row);
         Uint8* dst = ScreenRow(screen, s, row);
         for (int col = 0; col < s.w; ++col, src += 3, ++dst) {
             const Uint32 pixel = SourcePixel(src);
-            if (look.keyed && pixel == look.key) continue;
+            if (pixel == key) continue;
             Uint32 r = pixel >> 16, g = (pixel >> 8) & 0xff, b = pixel & 0xff;
-            if (look.blend) {
-                const SDL_Color under = palette.colors[*dst];
-                r = Blend(r, under.r, look.alpha) & 0xff;
-                g = Blend(g, under.g, look.alpha) & 0xff;
-                b = Blend(b, under.b, look.alpha) & 0xff;
+            if (blend) {
+                const SDL_Color under = colours[*dst];
+                r = Blend(r, under.r, alpha) & 0xff;
+                g = Blend(g, under.g, alpha) & 0xff;
+                b = Blend(b, under.b, alpha) & 0xff;
             }
-            *dst = map[Index332(r, g, b)];
+            const int index = Index332(r, g, b);
+            *dst = Mapped ? map[index] : static_cast<Uint8>(index);
         }
+    }
+}
+
+void DrawOnIndexed(const SDL_Surface* image, const Look& look, const Span& s, SDL_Surface* screen) {
+    PaletteMap map{};
+    if (IsDithered(*screen->format->palette)) {
+        DrawOnIndexed<false>(image, look, s, screen, map);
+    } else {
+        MapOnto(*screen->format->palette, map);
+        DrawOnIndexed<true>(image, look, s, screen, map);
     }
 }
 
@@ -284,6 +322,9 @@ Screen KindOf(const SDL_PixelFormat* f) {
 // anything else (an image of another format, a run-length encoded one, a
 // screen kind not handled here), which SDL then draws.
 bool DrawImage(SDL_Surface* image, Sint16 x, Sint16 y, SDL_Surface* screen) {
+    // The loops read and write pixels as this byte order stores them; a
+    // big-endian machine is left to SDL.
+    if constexpr (SDL_BYTEORDER != SDL_LIL_ENDIAN) return false;
     if (image->flags & SDL_RLEACCEL) return false;
     if (!IsBgr24(image->format) || SDL_MUSTLOCK(image) || image->pixels == nullptr) return false;
     const Screen kind = KindOf(screen->format);
@@ -298,7 +339,10 @@ bool DrawImage(SDL_Surface* image, Sint16 x, Sint16 y, SDL_Surface* screen) {
     if (screen->pixels != nullptr) {
         switch (kind) {
         case Screen::Xrgb32:
-            DrawOnXrgb32(image, look, span, screen);
+            if (look.blend)
+                DrawOnXrgb32<true>(image, look, span, screen);
+            else
+                DrawOnXrgb32<false>(image, look, span, screen);
             break;
         case Screen::Packed2:
             DrawOnPacked<2>(image, look, span, screen);
@@ -358,26 +402,25 @@ bool OpenScreen(Images& images, int width, int height, int bitsPerPixel, std::ui
 
 namespace {
 
-// A screen of the game's own onto SDL's, as classic SDL copies a shadow
-// screen to the display: each channel read back shifted up, no rounding.
+// The game's own 5-5-5 screen onto SDL's 32-bit one, as classic SDL copies
+// a shadow screen to the display: each channel shifted up, no rounding.
 void Present(SDL_Surface* screen, SDL_Surface* display) {
     const SDL_PixelFormat& from = *screen->format;
-    if (from.BytesPerPixel != 2 || !IsXrgb32(display->format) || SDL_MUSTLOCK(display) ||
+    const bool fiveFiveFive = from.BytesPerPixel == 2 && from.Rmask == 0x7c00 &&
+                              from.Gmask == 0x03e0 && from.Bmask == 0x001f;
+    if (!fiveFiveFive || !IsXrgb32(display->format) || SDL_MUSTLOCK(display) ||
         screen->w != display->w || screen->h != display->h) {
         SDL_BlitSurface(screen, nullptr, display, nullptr);
         return;
     }
     for (int y = 0; y < screen->h; ++y) {
-        const auto* src = static_cast<const Uint8*>(screen->pixels) + y * screen->pitch;
+        const auto* src = reinterpret_cast<const Uint16*>(
+            static_cast<const Uint8*>(screen->pixels) + y * screen->pitch);
         auto* dst =
             reinterpret_cast<Uint32*>(static_cast<Uint8*>(display->pixels) + y * display->pitch);
-        for (int x = 0; x < screen->w; ++x, src += 2) {
-            Uint16 p;
-            std::memcpy(&p, src, 2);
-            const Uint32 r = ((p & from.Rmask) >> from.Rshift) << from.Rloss;
-            const Uint32 g = ((p & from.Gmask) >> from.Gshift) << from.Gloss;
-            const Uint32 b = ((p & from.Bmask) >> from.Bshift) << from.Bloss;
-            dst[x] = (r << 16) | (g << 8) | b;
+        for (int x = 0; x < screen->w; ++x) {
+            const Uint32 p = src[x];
+            dst[x] = ((p & 0x7c00) << 9) | ((p & 0x03e0) << 6) | ((p & 0x001f) << 3);
         }
     }
 }
