@@ -232,8 +232,8 @@ bool RunFrameBench(const BenchOptions& options, Report& report, std::vector<Trac
                 "star slots get a new star above the top edge");
     report.Note("frame figures: " + std::to_string(n) +
                 " frames timed as RunFrame and again in parts, after " +
-                std::to_string(kWarmUpFrames) +
-                " warm-up frames; SDL dummy driver " + mode + ", a clock that never sleeps, "
+                std::to_string(kWarmUpFrames) + " warm-up frames; SDL dummy driver " + mode +
+                ", a clock that never sleeps, "
                 "console output to a sink; one clear timed after every frame");
     return true;
 }
