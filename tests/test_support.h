@@ -108,7 +108,9 @@ inline void PixelAt(SDL_Surface* s, int x, int y, Uint8& r, Uint8& g, Uint8& b) 
 inline Uint32 RawPixelAt(SDL_Surface* s, int x, int y) {
     SDL_LockSurface(s);
     Uint8* p = static_cast<Uint8*>(s->pixels) + y * s->pitch + x * s->format->BytesPerPixel;
-    Uint32 value = s->format->BytesPerPixel == 4 ? *reinterpret_cast<Uint32*>(p) : *p;
+    Uint32 value = 0; // every byte of the pixel, as this little-endian machine stores it
+    for (int i = 0; i < s->format->BytesPerPixel; ++i)
+        value |= static_cast<Uint32>(p[i]) << (8 * i);
     SDL_UnlockSurface(s);
     return value;
 }

@@ -10,6 +10,7 @@
 #include "video/images.h"
 
 #include <array>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -381,20 +382,25 @@ void BlitAt(SDL_Surface* screen, std::int32_t x, std::int32_t y, SDL_Surface* im
 
 bool OpenScreen(Images& images, int width, int height, int bitsPerPixel, std::uint32_t flags) {
     images.ownScreen = nullptr;
-    if (bitsPerPixel != 15) {
+    if (bitsPerPixel != 15 && bitsPerPixel != 16) {
         images.screen = SDL_SetVideoMode(width, height, bitsPerPixel, flags);
         return images.screen != nullptr;
     }
-    // SDL is never asked for 15 bits: sdl12-compat refuses the depth, and
+    // At 15 and 16 bits the game draws on a screen of its own, laid out as
+    // classic SDL lays out its 15- and 16-bit screens, and shows it itself.
+    // SDL is not asked for 15 bits: sdl12-compat refuses the depth, and
     // classic SDL's dummy driver allocates such a screen by whole bytes per
-    // pixel (one) and overruns it while clearing it inside
-    // SDL_SetVideoMode.  The game's own screen has the 5-5-5 layout classic
-    // SDL gives its 15-bit shadow, and is drawn on exactly as that would be.
+    // pixel (one) and overruns it while clearing it inside SDL_SetVideoMode.
+    // Nor for 16: sdl12-compat shows a 16-bit screen with its channels
+    // widened by repeating their top bits, up to 7 steps of 255 brighter
+    // than classic SDL, which shifts them up.
     images.screen = nullptr;
     SDL_Surface* display = SDL_SetVideoMode(width, height, 32, flags);
     if (display == nullptr) return false;
+    const bool fifteen = bitsPerPixel == 15;
     images.ownScreen =
-        SDL_CreateRGBSurface(SDL_SWSURFACE, display->w, display->h, 15, 0x7c00, 0x03e0, 0x001f, 0);
+        SDL_CreateRGBSurface(SDL_SWSURFACE, display->w, display->h, bitsPerPixel,
+                             fifteen ? 0x7c00 : 0xf800, fifteen ? 0x03e0 : 0x07e0, 0x001f, 0);
     images.screen = images.ownScreen;
     if (images.screen != nullptr) SDL_FillRect(images.screen, nullptr, 0);
     return images.screen != nullptr;
@@ -402,17 +408,13 @@ bool OpenScreen(Images& images, int width, int height, int bitsPerPixel, std::ui
 
 namespace {
 
-// The game's own 5-5-5 screen onto SDL's 32-bit one, as classic SDL copies
-// a shadow screen to the display: each channel shifted up, no rounding.
-void Present(SDL_Surface* screen, SDL_Surface* display) {
-    const SDL_PixelFormat& from = *screen->format;
-    const bool fiveFiveFive = from.BytesPerPixel == 2 && from.Rmask == 0x7c00 &&
-                              from.Gmask == 0x03e0 && from.Bmask == 0x001f;
-    if (!fiveFiveFive || !IsXrgb32(display->format) || SDL_MUSTLOCK(display) ||
-        screen->w != display->w || screen->h != display->h) {
-        SDL_BlitSurface(screen, nullptr, display, nullptr);
-        return;
-    }
+// The game's own 15- or 16-bit screen onto SDL's 32-bit one, as classic
+// SDL copies its 15- or 16-bit shadow screen to a display of 24 or 32 bits:
+// each channel shifted up, its low bits 0.
+template <Uint32 RedMask, Uint32 GreenMask>
+void PresentPacked(const SDL_Surface* screen, SDL_Surface* display) {
+    constexpr int kRedUp = 24 - std::countr_zero(RedMask) - std::popcount(RedMask);
+    constexpr int kGreenUp = 16 - std::countr_zero(GreenMask) - std::popcount(GreenMask);
     for (int y = 0; y < screen->h; ++y) {
         const auto* src = reinterpret_cast<const Uint16*>(
             static_cast<const Uint8*>(screen->pixels) + y * screen->pitch);
@@ -420,9 +422,22 @@ void Present(SDL_Surface* screen, SDL_Surface* display) {
             reinterpret_cast<Uint32*>(static_cast<Uint8*>(display->pixels) + y * display->pitch);
         for (int x = 0; x < screen->w; ++x) {
             const Uint32 p = src[x];
-            dst[x] = ((p & 0x7c00) << 9) | ((p & 0x03e0) << 6) | ((p & 0x001f) << 3);
+            dst[x] = ((p & RedMask) << kRedUp) | ((p & GreenMask) << kGreenUp) | ((p & 0x1f) << 3);
         }
     }
+}
+
+void Present(SDL_Surface* screen, SDL_Surface* display) {
+    const SDL_PixelFormat& from = *screen->format;
+    const bool plain = from.BytesPerPixel == 2 && from.Bmask == 0x001f &&
+                       IsXrgb32(display->format) && !SDL_MUSTLOCK(display) &&
+                       screen->w == display->w && screen->h == display->h;
+    if (plain && from.Rmask == 0x7c00 && from.Gmask == 0x03e0)
+        PresentPacked<0x7c00, 0x03e0>(screen, display);
+    else if (plain && from.Rmask == 0xf800 && from.Gmask == 0x07e0)
+        PresentPacked<0xf800, 0x07e0>(screen, display);
+    else
+        SDL_BlitSurface(screen, nullptr, display, nullptr);
 }
 
 } // namespace

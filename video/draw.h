@@ -13,10 +13,12 @@ struct Console;
 struct Images;
 
 // Sets the video mode and gives `images` the screen to draw on: SDL's own,
-// or at depth 15 a 15-bit surface of the game's own (SDL 1.2 does not give
-// one on every system), which PageFlip shows on a 32-bit SDL screen the way
-// classic SDL shows its 15-bit shadow of a display of another depth.  False,
-// with SDL's error, when no mode can be set.
+// or at depths 15 and 16 a surface of the game's own laid out as classic SDL
+// lays out those screens, which PageFlip shows on a 32-bit SDL screen the
+// way classic SDL shows a 15- or 16-bit shadow on a display of another
+// depth (SDL 1.2 gives no 15-bit screen on every system, and sdl12-compat
+// shows a 16-bit one in other colours).  False, with SDL's error, when no
+// mode can be set.
 bool OpenScreen(Images& images, int width, int height, int bitsPerPixel, std::uint32_t flags);
 
 // Blits the whole image with its top-left corner at (x, y); SDL clips at the

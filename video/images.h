@@ -17,8 +17,8 @@ struct Console;
 
 struct Images {
     SDL_Surface* screen = nullptr; // from OpenScreen; the one drawing target
-    // The game's own 15-bit screen where SDL gives none (OpenScreen): the
-    // same surface as `screen` then, and empty otherwise.
+    // The game's own 15- or 16-bit screen (OpenScreen): the same surface as
+    // `screen` then, and empty otherwise.
     SDL_Surface* ownScreen = nullptr;
 
     std::array<SDL_Surface*, 6> ShipImage{};       // 1..5: hard left .. level (3) .. hard right
