@@ -21,6 +21,7 @@ struct BenchOptions {
     std::string gameDir;       // the build's game directory: novawing, config.cfg, data/
     std::string jsonPath;      // --json FILE; empty for none
     long frames = 10000;       // frames per timed run of the busy scene
+    int depth = 32;            // --depth: the frame figures' screen depth, bits per pixel
     long consoleFrames = 2000; // frames of trace replayed per terminal size
     double playSeconds = 20;   // the whole game's measured play window
     bool inProcess = true;     // frame, console and start-up figures

@@ -13,6 +13,7 @@
 #include "control/startup.h"
 #include "support/random.h"
 #include "video/draw.h"
+#include "video/images.h"
 #include "video/render.h"
 #include "world/bullets.h"
 #include "world/enemies.h"
@@ -84,15 +85,14 @@ struct SceneCounts {
 
 } // namespace
 
-bool OpenBenchScreen(Game& game, std::string& error) {
+bool OpenBenchScreen(Game& game, int depth, std::string& error) {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         error = std::string("SDL_Init: ") + SDL_GetError();
         return false;
     }
-    game.images.screen = SDL_SetVideoMode(640, 480, 32, SDL_SWSURFACE);
-    if (!game.images.screen) {
-        error = std::string("SDL_SetVideoMode 640x480x32: ") + SDL_GetError();
+    if (!OpenScreen(game.images, 640, 480, depth, SDL_SWSURFACE)) {
+        error = "the video mode 640x480x" + std::to_string(depth) + ": " + SDL_GetError();
         SDL_Quit();
         return false;
     }
@@ -115,7 +115,7 @@ bool RunFrameBench(const BenchOptions& options, Report& report, std::vector<Trac
     SetOutputRoutine(game->console, sink);
 
     std::string error;
-    if (!OpenBenchScreen(*game, error)) {
+    if (!OpenBenchScreen(*game, options.depth, error)) {
         report.Note("frame figures skipped: " + error);
         return false;
     }
@@ -207,7 +207,8 @@ bool RunFrameBench(const BenchOptions& options, Report& report, std::vector<Trac
                "  frames the scheduler took the CPU away in", 0);
     report.Add("frame_p99_unpreempted_ms", own.p99, "ms", "  99th percentile of the others");
     report.Add("frame_max_unpreempted_ms", own.max, "ms", "  maximum of the others");
-    report.Add("clear_ms", wipe.median, "ms", "full-screen clear 640x480x32, median", 4);
+    const std::string mode = "640x480x" + std::to_string(options.depth);
+    report.Add("clear_ms", wipe.median, "ms", "full-screen clear " + mode + ", median", 4);
     report.AddWithGoal("frame_to_clear_ratio", ratio, "x", "frame median / clear median", "<= 6",
                        ratio <= 6.0, 2);
     report.Add("frame_split_median_ms", parts.median, "ms", "frame (timed in parts), median");
@@ -231,8 +232,8 @@ bool RunFrameBench(const BenchOptions& options, Report& report, std::vector<Trac
                 "star slots get a new star above the top edge");
     report.Note("frame figures: " + std::to_string(n) +
                 " frames timed as RunFrame and again in parts, after " +
-                std::to_string(kWarmUpFrames) +
-                " warm-up frames; SDL dummy driver 640x480x32, a clock that never sleeps, "
+                std::to_string(kWarmUpFrames) + " warm-up frames; SDL dummy driver " + mode +
+                ", a clock that never sleeps, "
                 "console output to a sink; one clear timed after every frame");
     return true;
 }

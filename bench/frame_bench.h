@@ -19,9 +19,10 @@ struct TracePiece {
     int flags = 0;
 };
 
-// Opens the 640 x 480 x 32 dummy screen and loads the game's own images from
-// data/ in the working directory.  False (with `error` set) when they do not load.
-bool OpenBenchScreen(Game& game, std::string& error);
+// Opens a 640 x 480 dummy screen of the given depth as the game opens its
+// screen, and loads the game's own images from data/ in the working
+// directory.  False (with `error` set) when they do not load.
+bool OpenBenchScreen(Game& game, int depth, std::string& error);
 
 // Times the busy scene, split into update / draw / flip and as RunFrame, beside
 // a full-screen clear.  Also hands back the trace of one whole loop iteration

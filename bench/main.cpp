@@ -35,11 +35,13 @@ namespace {
 
 void Usage(std::FILE* out) {
     std::fprintf(out, "usage: novawing-bench [--json FILE] [--frames N] [--console-frames N]\n"
+                      "                      [--depth 8|15|16|24|32]\n"
                       "                      [--play-seconds S] [--game | --no-game]\n"
                       "                      [--terminal-size COLSxROWS[,COLSxROWS...]] [--peer]\n"
                       "                      [--this-sdl-only]\n"
                       "  --game           only the whole game under Xvfb\n"
                       "  --no-game        only the in-process figures\n"
+                      "  --depth          the frame figures' screen depth (default 32)\n"
                       "  --terminal-size  the whole game's console terminal(s), one run each\n"
                       "                   (default 80x24)\n"
                       "  --peer           also Debian's powermanga in play, in the same run\n"
@@ -70,6 +72,15 @@ bool ParseArguments(int argc, char** argv, BenchOptions& options) {
                 return false;
             }
             (arg == "--frames" ? options.frames : options.consoleFrames) = n;
+        } else if (arg == "--depth") {
+            const char* v = value("--depth");
+            if (!v) return false;
+            const std::string d = v;
+            if (d != "8" && d != "15" && d != "16" && d != "24" && d != "32") {
+                std::fprintf(stderr, "novawing-bench: --depth wants 8, 15, 16, 24 or 32\n");
+                return false;
+            }
+            options.depth = std::atoi(v);
         } else if (arg == "--play-seconds") {
             const char* v = value("--play-seconds");
             if (!v) return false;

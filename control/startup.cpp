@@ -9,6 +9,7 @@
 #include "support/rounding.h"
 #include "support/text.h"
 #include "video/desktop.h"
+#include "video/draw.h"
 #include "world/player.h"
 
 #include <SDL.h>
@@ -177,9 +178,8 @@ void StartUp(Game& game) {
                                    std::to_string(kLargestWindowSide) +
                                    ", the largest side a window can have");
     }
-    game.images.screen =
-        SDL_SetVideoMode(v.width, v.height, v.bitsPerPixel, static_cast<std::uint32_t>(v.flags));
-    if (!game.images.screen) {
+    if (!OpenScreen(game.images, v.width, v.height, v.bitsPerPixel,
+                    static_cast<std::uint32_t>(v.flags))) {
         std::string reason = SDL_GetError();
         // No video driver at all would start, and the player named none:
         // there is no display to set a mode on, which is what to hear.

@@ -52,7 +52,10 @@ constexpr std::int64_t kMostPixels = 4 << 20; // built headers stay within 16 MB
 struct Setup {
     std::vector<std::string> names; // the files of data/, sorted
     std::vector<fs::path> originals;
-    SDL_Surface* screen = nullptr;
+    // The 32-bit video screen, and surfaces laid out as SDL's 8-bit (3-3-2
+    // palette), 16-bit and 24-bit screens: the game draws its images itself
+    // on each kind, so each input is drawn on one of them.
+    std::array<SDL_Surface*, 4> screens{};
 };
 
 Setup& TheSetup() {
@@ -250,8 +253,21 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     SDL_Init(SDL_INIT_VIDEO);
-    setup.screen = SDL_SetVideoMode(640, 480, 32, 0);
-    if (setup.screen == nullptr) fuzz::Fail("no dummy screen: %s", SDL_GetError());
+    setup.screens[0] = SDL_SetVideoMode(640, 480, 32, 0);
+    if (setup.screens[0] == nullptr) fuzz::Fail("no dummy screen: %s", SDL_GetError());
+    setup.screens[1] = SDL_CreateRGBSurface(SDL_SWSURFACE, 640, 480, 8, 0, 0, 0, 0);
+    setup.screens[2] = SDL_CreateRGBSurface(SDL_SWSURFACE, 640, 480, 16, 0xf800, 0x07e0, 0x1f, 0);
+    setup.screens[3] =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 640, 480, 24, 0xff0000, 0x00ff00, 0x0000ff, 0);
+    for (SDL_Surface* screen : setup.screens)
+        if (screen == nullptr) fuzz::Fail("no screen surface: %s", SDL_GetError());
+    std::array<SDL_Color, 256> palette{};
+    for (int i = 0; i < 256; ++i) {
+        const int r = i & 0xe0, g = (i << 3) & 0xe0, b = (i & 3) * 0x55;
+        palette[i] = {static_cast<Uint8>(r | r >> 3 | r >> 6),
+                      static_cast<Uint8>(g | g >> 3 | g >> 6), static_cast<Uint8>(b), 0};
+    }
+    SDL_SetColors(setup.screens[1], palette.data(), 0, 256);
     return 0;
 }
 
@@ -275,7 +291,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     Images images;
-    images.screen = setup.screen;
+    images.screen = setup.screens[size % setup.screens.size()];
     Console console;
     SetOutputRoutine(console, [](std::string_view, int) {});
     {

@@ -108,7 +108,9 @@ inline void PixelAt(SDL_Surface* s, int x, int y, Uint8& r, Uint8& g, Uint8& b) 
 inline Uint32 RawPixelAt(SDL_Surface* s, int x, int y) {
     SDL_LockSurface(s);
     Uint8* p = static_cast<Uint8*>(s->pixels) + y * s->pitch + x * s->format->BytesPerPixel;
-    Uint32 value = s->format->BytesPerPixel == 4 ? *reinterpret_cast<Uint32*>(p) : *p;
+    Uint32 value = 0; // every byte of the pixel, as this little-endian machine stores it
+    for (int i = 0; i < s->format->BytesPerPixel; ++i)
+        value |= static_cast<Uint32>(p[i]) << (8 * i);
     SDL_UnlockSurface(s);
     return value;
 }
@@ -120,11 +122,22 @@ inline bool LinkedSdlIsClassic() {
     return SDL_VERSIONNUM(v->major, v->minor, v->patch) <= SDL_VERSIONNUM(1, 2, 15);
 }
 
+// How far another SDL's own translucent blit may land from classic SDL's
+// arithmetic, in steps of 255 in one colour channel.  SDL documents no
+// rounding for its blend, so this is what was measured on every system the
+// game runs on, blitting a 24-bit image onto a 32-bit screen at every
+// opacity from 1 to 254 over every pair of channel values: classic SDL
+// 1.2.15 (Debian 12) 0; sdl12-compat 1.2.60 over SDL2 2.26 (Debian 12's
+// libsdl1.2-compat) and 1.2.68 over SDL2 2.32 (Debian 13) at most 1;
+// sdl12-compat 1.2.78 over sdl2-compat 2.32 and SDL 3.4 (Debian forky) at
+// most 2, reached at opacities from 6 to 254.
+constexpr int kOtherSdlBlendSteps = 2;
+
 // Whether two 32-bit surfaces of one size hold what the game's BlitAt and
 // SDL's own blit may each draw: every bit alike on classic SDL, whose
-// arithmetic BlitAt follows; on any other SDL, which blends with its own
-// rounding, every colour channel within one step (a key drawn where it should
-// be skipped, or a pixel drawn outside the clip, is far more than a step).
+// arithmetic BlitAt follows; on any other SDL every colour channel within
+// kOtherSdlBlendSteps (a key drawn where it should be skipped, or a pixel
+// drawn outside the clip, is far more than that on the tests' busy grounds).
 inline bool SameAsSdlDraws(SDL_Surface* ours, SDL_Surface* sdls) {
     const bool classic = LinkedSdlIsClassic();
     for (int y = 0; y < ours->h; ++y) {
@@ -140,7 +153,7 @@ inline bool SameAsSdlDraws(SDL_Surface* ours, SDL_Surface* sdls) {
             for (int shift = 0; shift < 24; shift += 8) {
                 const int step = static_cast<int>((a[x] >> shift) & 0xff) -
                                  static_cast<int>((b[x] >> shift) & 0xff);
-                if (step < -1 || step > 1) return false;
+                if (step < -kOtherSdlBlendSteps || step > kOtherSdlBlendSteps) return false;
             }
         }
     }

@@ -33,46 +33,110 @@ std::int64_t LittleEndian(const unsigned char* at, int bytes) {
     return value;
 }
 
-// Reads the file and bitmap headers at the start of `stream` and puts the
-// stream back where it was.  False, with SDL's error set naming the file, for
-// a header no image of the game could have.  A file too short to hold the
-// fields is left for SDL to refuse in its own words.
-bool HeaderWithinBounds(SDL_RWops* stream, const char* path) {
-    unsigned char head[54] = {};
-    const int got = SDL_RWread(stream, head, 1, sizeof head);
+// What a BMP file's headers say, as far as the file holds them, and how long
+// the file is.
+struct BmpHeader {
+    std::int64_t fileSize = 0;
+    int got = 0;        // bytes of the headers read, up to 54
+    bool magic = false; // starts with "BM"
+    bool sized = false; // holds the fields up to the bit count
+    std::int64_t pixelsAt = 0, infoSize = 0, width = 0, height = 0, bits = 0;
+    std::int64_t compression = 0, dataSize = 0;
+};
+
+// Reads the headers at the start of `stream` and puts the stream back where
+// it was.
+BmpHeader ReadBmpHeader(SDL_RWops* stream) {
+    BmpHeader h;
+    h.fileSize = SDL_RWseek(stream, 0, RW_SEEK_END);
     SDL_RWseek(stream, 0, RW_SEEK_SET);
-    if (got < 14 + 12 || head[0] != 'B' || head[1] != 'M') return true;
-    const std::int64_t infoSize = LittleEndian(head + 14, 4);
-    std::int64_t width = 0, height = 0, bits = 0, dataSize = 0;
-    if (infoSize == 12) { // the oldest header: 16-bit sizes
-        width = LittleEndian(head + 18, 2);
-        height = LittleEndian(head + 20, 2);
-        bits = LittleEndian(head + 24, 2);
-    } else {
-        if (got < 14 + 16) return true;
-        width = static_cast<std::int32_t>(LittleEndian(head + 18, 4));
-        height = static_cast<std::int32_t>(LittleEndian(head + 22, 4));
-        bits = LittleEndian(head + 28, 2);
-        if (infoSize >= 24 && got >= 14 + 24) dataSize = LittleEndian(head + 34, 4);
+    unsigned char head[54] = {};
+    h.got = SDL_RWread(stream, head, 1, sizeof head);
+    SDL_RWseek(stream, 0, RW_SEEK_SET);
+    h.magic = h.got >= 2 && head[0] == 'B' && head[1] == 'M';
+    if (!h.magic || h.got < 14 + 12) return h;
+    h.pixelsAt = LittleEndian(head + 10, 4);
+    h.infoSize = LittleEndian(head + 14, 4);
+    if (h.infoSize == 12) { // the oldest header: 16-bit sizes
+        h.width = LittleEndian(head + 18, 2);
+        h.height = LittleEndian(head + 20, 2);
+        h.bits = LittleEndian(head + 24, 2);
+        h.sized = true;
+    } else if (h.got >= 14 + 16) {
+        h.width = static_cast<std::int32_t>(LittleEndian(head + 18, 4));
+        h.height = static_cast<std::int32_t>(LittleEndian(head + 22, 4));
+        h.bits = LittleEndian(head + 28, 2);
+        if (h.infoSize >= 20 && h.got >= 14 + 20) h.compression = LittleEndian(head + 30, 4);
+        if (h.infoSize >= 24 && h.got >= 14 + 24) h.dataSize = LittleEndian(head + 34, 4);
+        h.sized = true;
     }
-    if (height < 0) height = -height; // rows stored top-down
+    if (h.height < 0) h.height = -h.height; // rows stored top-down
+    return h;
+}
+
+// The least an uncompressed BMP's pixels take from their start: every row
+// but the last padded to a multiple of 4 bytes, and the last one without its
+// padding, which not every SDL reads.  A shorter file cannot hold its image.
+std::int64_t PixelBytes(const BmpHeader& h) {
+    const std::int64_t row = (h.width * h.bits + 7) / 8;
+    const std::int64_t padded = (h.width * h.bits + 31) / 32 * 4;
+    return (h.height - 1) * padded + row;
+}
+
+// False, with SDL's error set naming the file, for a header no image of the
+// game could have, or a file that ends before the pixels its header
+// describes.  A file too short to hold the fields is left for SDL to refuse
+// in its own words.
+bool HeaderWithinBounds(const BmpHeader& h, const char* path) {
+    if (!h.sized) return true;
     const char* fault = nullptr;
-    if (infoSize < 12 || (infoSize > 12 && infoSize < 16))
+    if (h.infoSize < 12 || (h.infoSize > 12 && h.infoSize < 16))
         fault = "a bitmap header of a size no BMP has";
-    else if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide)
+    else if (h.width <= 0 || h.height <= 0 || h.width > kMaxImageSide || h.height > kMaxImageSide)
         fault = "a size beyond 32767 pixels a side";
-    else if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+    else if (h.bits != 1 && h.bits != 4 && h.bits != 8 && h.bits != 16 && h.bits != 24 &&
+             h.bits != 32)
         fault = "a bit count no BMP has";
-    else if (width * height * 4 > kMaxImageBytes || dataSize > kMaxImageBytes)
+    else if (h.width * h.height * 4 > kMaxImageBytes || h.dataSize > kMaxImageBytes)
         fault = "more than 64 MiB of pixels";
-    if (fault == nullptr) return true;
-    // Classic SDL's SDL_SetError knows no long long, so the line is made here.
-    char reason[200];
-    std::snprintf(reason, sizeof reason, "%s: header claims %lldx%lld at %lld bits per pixel, %s",
-                  path, static_cast<long long>(width), static_cast<long long>(height),
-                  static_cast<long long>(bits), fault);
+    // Classic SDL's SDL_SetError knows no long long, so the lines are made here.
+    char reason[240];
+    if (fault != nullptr) {
+        std::snprintf(reason, sizeof reason,
+                      "%s: header claims %lldx%lld at %lld bits per pixel, %s", path,
+                      static_cast<long long>(h.width), static_cast<long long>(h.height),
+                      static_cast<long long>(h.bits), fault);
+        SDL_SetError("%s", reason);
+        return false;
+    }
+    // Only uncompressed pixels (plain, or with colour masks) have a size
+    // known from the header; SDL 1.2 refuses the compressed kinds itself.
+    const bool uncompressed = h.compression == 0 || h.compression == 3;
+    if (!uncompressed || h.fileSize < 0 || h.pixelsAt + PixelBytes(h) <= h.fileSize) return true;
+    // Short enough for classic SDL's error text, 128 characters at most.
+    std::snprintf(reason, sizeof reason, "%s: the file ends before its pixels (%lld of %lld bytes)",
+                  path, static_cast<long long>(h.fileSize),
+                  static_cast<long long>(h.pixelsAt + PixelBytes(h)));
     SDL_SetError("%s", reason);
     return false;
+}
+
+// What the game can say of a file SDL refused without a reason.
+void ExplainSilentRefusal(const BmpHeader& h, const char* path) {
+    char reason[240];
+    if (!h.magic)
+        std::snprintf(reason, sizeof reason, "%s: not a BMP file (it does not start with \"BM\")",
+                      path);
+    else if (!h.sized)
+        std::snprintf(reason, sizeof reason, "%s: the file ends inside its header, at %lld bytes",
+                      path, static_cast<long long>(h.fileSize));
+    else
+        std::snprintf(reason, sizeof reason,
+                      "%s: SDL gave no reason (%lldx%lld, %lld bits, compression %lld, %lld bytes)",
+                      path, static_cast<long long>(h.width), static_cast<long long>(h.height),
+                      static_cast<long long>(h.bits), static_cast<long long>(h.compression),
+                      static_cast<long long>(h.fileSize));
+    SDL_SetError("%s", reason);
 }
 
 constexpr Uint8 kKeyRed = 255, kKeyGreen = 0, kKeyBlue = 255; // magenta
@@ -122,16 +186,25 @@ SDL_RWops* OpenImageFile(const char* path) {
 SDL_Surface* LoadBMP(const char* path) {
     SDL_RWops* stream = OpenImageFile(path);
     if (stream == nullptr) return nullptr;
-    if (!HeaderWithinBounds(stream, path)) {
+    const BmpHeader header = ReadBmpHeader(stream);
+    if (!HeaderWithinBounds(header, path)) {
         SDL_RWclose(stream);
         return nullptr;
     }
+    // An empty error after this means SDL refused the file without a word
+    // (sdl12-compat over SDL 3 does so for a truncated file).
+    SDL_ClearError();
     SDL_Surface* image = SDL_LoadBMP_RW(stream, 1); // closes the stream whatever happens
+    if (image == nullptr) {
+        const char* said = SDL_GetError();
+        if (said == nullptr || *said == '\0') ExplainSilentRefusal(header, path);
+        return nullptr;
+    }
     // Classic SDL 1.2 takes a damaged header's bit count modulo 256, so a
     // file that claims 6145 bits per pixel comes back as a 1-bit image with
     // no colour table, and the first blit of it reads through a null
     // pointer.  An indexed image needs its colours.
-    if (image != nullptr && image->format->BitsPerPixel <= 8 && image->format->palette == nullptr) {
+    if (image->format->BitsPerPixel <= 8 && image->format->palette == nullptr) {
         const int bits = image->format->BitsPerPixel;
         SDL_FreeSurface(image);
         SDL_SetError("%s: %d bits per pixel with no colour table", path, bits);
@@ -285,4 +358,8 @@ void FreeGraphics(Images& images) {
     for (SDL_Surface** single : {&images.TitleImage, &images.GameOverImage, &images.LifeTokenImage,
                                  &images.HelpScreenImage, &images.NoLivesImage, &images.JoinImage})
         release(*single);
+    if (images.ownScreen != nullptr) {
+        release(images.ownScreen);
+        images.screen = nullptr;
+    }
 }

@@ -16,7 +16,10 @@
 struct Console;
 
 struct Images {
-    SDL_Surface* screen = nullptr; // from SDL_SetVideoMode; the one drawing target
+    SDL_Surface* screen = nullptr; // from OpenScreen; the one drawing target
+    // The game's own 15- or 16-bit screen (OpenScreen): the same surface as
+    // `screen` then, and empty otherwise.
+    SDL_Surface* ownScreen = nullptr;
 
     std::array<SDL_Surface*, 6> ShipImage{};       // 1..5: hard left .. level (3) .. hard right
     std::array<SDL_Surface*, 7> EnemyImage{};      // 1..6, by enemy type (1..3 are used)
@@ -56,10 +59,10 @@ bool LoadGraphics(Images& images, Console& console, LoadFailure& failure);
 // the window without it and the game goes on.
 void SetWindowTitleAndIcon();
 
-// Gives every loaded image back and empties its slot (not the screen, which
-// SDL_Quit takes down).  The game keeps its images until the process ends
-// and never calls this; tests and harnesses that load them again and again
-// in one process do.
+// Gives every loaded image back and empties its slot, and the game's own
+// screen if it has one (SDL's screen is SDL_Quit's to take down).  The game keeps its images until
+// the process ends and never calls this; tests and harnesses that load them again and again in one
+// process do.
 void FreeGraphics(Images& images);
 
 // The image in a table slot, or none when the index lies outside the table.

@@ -6,8 +6,10 @@
 #include "support/console.h"
 #include "test_support.h"
 #include "video/draw.h"
+#include "video/images.h"
 
 #include <array>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -115,6 +117,67 @@ TEST(PageFlip, LeavesTheWholeScreenBlackWhateverItsSize) {
                 nonZero += RawPixelAt(sdl.screen, x, y) != 0;
         EXPECT_EQ(nonZero, 0) << w << "x" << h;
     }
+}
+
+// Depths 15 and 16 are the game's own screens on every SDL: 5-5-5 and 5-6-5
+// pixels as classic SDL lays out those screens, shown on SDL's 32-bit screen
+// at each flip with every channel shifted up (a 5-bit 31 shows as 248, as
+// classic SDL shows it), and cleared after, like any screen.
+TEST(OpenScreen, DepthsFifteenAndSixteenAreScreensOfTheGamesOwnShownAtEachFlip) {
+    struct Case {
+        int depth;
+        Uint32 r, g, b;
+        Uint32 pixel; // red 31, green half way, blue 1
+    };
+    const Case cases[] = {{15, 0x7c00, 0x03e0, 0x001f, (31 << 10) | (16 << 5) | 1},
+                          {16, 0xf800, 0x07e0, 0x001f, (31 << 11) | (32 << 5) | 1}};
+    for (const Case& c : cases) {
+        setenv("SDL_VIDEODRIVER", "dummy", 1);
+        SDL_Init(SDL_INIT_VIDEO);
+        Images images;
+        ASSERT_TRUE(OpenScreen(images, 320, 200, c.depth, SDL_SWSURFACE)) << SDL_GetError();
+        SDL_Surface* screen = images.screen;
+        SDL_Surface* display = SDL_GetVideoSurface();
+        ASSERT_NE(display, nullptr);
+        EXPECT_EQ(images.ownScreen, screen);
+        EXPECT_NE(display, screen);
+        EXPECT_EQ(screen->format->BitsPerPixel, c.depth);
+        EXPECT_EQ(screen->format->Rmask, c.r);
+        EXPECT_EQ(screen->format->Gmask, c.g);
+        EXPECT_EQ(screen->format->Bmask, c.b);
+        EXPECT_EQ(screen->w, 320);
+        EXPECT_EQ(screen->h, 200);
+        ASSERT_EQ(display->format->BytesPerPixel, 4);
+
+        SDL_Rect patch{10, 20, 30, 40};
+        SDL_FillRect(screen, &patch, c.pixel);
+        PageFlip(screen);
+        const Uint32 shown = SDL_MapRGB(display->format, 248, 128, 8);
+        EXPECT_EQ(RawPixelAt(display, 10, 20) & 0xffffff, shown) << c.depth;
+        EXPECT_EQ(RawPixelAt(display, 39, 59) & 0xffffff, shown) << c.depth;
+        EXPECT_EQ(RawPixelAt(display, 40, 20) & 0xffffff, 0u) << c.depth;
+        EXPECT_EQ(RawPixelAt(display, 10, 19) & 0xffffff, 0u) << c.depth;
+        int nonZero = 0;
+        for (int y = 0; y < screen->h; ++y)
+            for (int x = 0; x < screen->w; ++x)
+                nonZero += RawPixelAt(screen, x, y) != 0;
+        EXPECT_EQ(nonZero, 0) << c.depth;
+        // The next frame shows what was drawn since, and nothing of the last.
+        PageFlip(screen);
+        EXPECT_EQ(RawPixelAt(display, 10, 20) & 0xffffff, 0u) << c.depth;
+
+        FreeGraphics(images);
+        EXPECT_EQ(images.screen, nullptr);
+        EXPECT_EQ(images.ownScreen, nullptr);
+        SDL_Quit();
+    }
+
+    // Any other depth is SDL's own screen.
+    SdlScreen sdl(320, 200, 24);
+    Images images;
+    ASSERT_TRUE(OpenScreen(images, 320, 200, 24, SDL_SWSURFACE));
+    EXPECT_EQ(images.screen, SDL_GetVideoSurface());
+    EXPECT_EQ(images.ownScreen, nullptr);
 }
 
 // Ten digits of ten colours, and the console trace as lines.
