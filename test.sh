@@ -2,7 +2,9 @@
 # SPDX-FileCopyrightText: 2026 The Nova Wing authors
 # SPDX-License-Identifier: GPL-2.0-or-later
 # Builds Nova Wing with its tests (installing what is missing) and runs every
-# test, on the two kinds of SDL 1.2 that players have:
+# test, on the kinds of SDL 1.2 that players have: classic SDL 1.2.15
+# (Debian 12), sdl12-compat over SDL2 (Debian 13) and sdl12-compat over
+# sdl2-compat over SDL 3 (Debian testing, forky):
 #
 #   native    this machine as it is:
 #             1. the normal build (build-test/): every test, the end-to-end
@@ -25,20 +27,29 @@
 #                metainfo and manual page validators, a second build compared
 #                bit for bit, reuse lint); the leg waits for it before its
 #                summary.
-#   debian13  a fresh Debian 13 root (sdl12-compat over SDL2) made from Debian's
-#   debian12  or a fresh Debian 12 root (classic SDL 1.2.15), made from Debian's
-#             packages by scripts/debian-root.sh, with the committed HEAD cloned
-#             into it; there, as a new user with sudo would: ./run.sh installs
-#             what is missing, builds the game and starts it to the title menu
-#             (the end-to-end case run_command), then ./test.sh runs the leg
-#             below. Its logs and screenshots are copied to build-debian13/
-#             (build-debian12/). The package of each release is the native
-#             leg's to check, so no root leg builds one.
+#   debian13  a fresh Debian 13 root (sdl12-compat over SDL2),
+#   debian12  a fresh Debian 12 root (classic SDL 1.2.15) or
+#   forky     a fresh Debian forky root (sdl12-compat over sdl2-compat over
+#             SDL 3), made from Debian's packages by scripts/debian-root.sh,
+#             with the committed HEAD cloned into it; there, as a new user
+#             with sudo would: ./run.sh installs what is missing, builds the
+#             game and starts it to the title menu (the end-to-end case
+#             run_command), then ./test.sh runs the leg suite, and in the
+#             forky root the leg package too.  Its logs and screenshots are
+#             copied to build-LEG/.  Debian 12's and 13's packages are the
+#             native leg's to check; forky's is checked in its root.
 #   suite     step 1: what a root leg runs inside its root.
+#   package   the Debian package built here with dpkg-buildpackage, its
+#             tests included, and checked with this release's lintian
+#             --pedantic, the file validators and reuse lint
+#             (scripts/debian-tools-check.sh --here, build-package/): what
+#             the forky leg runs inside its root, where the native leg's
+#             sbuild roots are not made.
 #
-# NOVAWING_LEGS picks the legs. By default the second leg is the other
-# system: "native debian13" on Debian 12 and elsewhere, "native debian12" on
-# Debian 13. Each leg reports its time and counts, and each step its time; a
+# NOVAWING_LEGS picks the legs. By default the legs after native are the
+# other two systems: "native debian13 forky" on Debian 12 and elsewhere,
+# "native debian12 forky" on Debian 13, "native debian12 debian13" on forky.
+# Each leg reports its time and counts, and each step its time; a
 # failure names the system it came from; a check that could not run (its
 # build failed, no root could be made) is named and counted as failed, with
 # the reason; the last line counts the checks of every leg.
@@ -47,22 +58,23 @@
 {
 set -euo pipefail
 cd "$(dirname "$0")"
-release=$( (. /etc/os-release && echo "${ID:-}${VERSION_ID:-}") 2>/dev/null || true)
-if [[ $release == debian13 ]]; then
-  legs=${NOVAWING_LEGS:-native debian12}
-else
-  legs=${NOVAWING_LEGS:-native debian13}
-fi
+release=$( (. /etc/os-release && echo "${ID:-}:${VERSION_CODENAME:-}") 2>/dev/null || true)
+case $release in
+  debian:trixie) legs=${NOVAWING_LEGS:-native debian12 forky} ;;
+  debian:forky) legs=${NOVAWING_LEGS:-native debian12 debian13} ;;
+  *) legs=${NOVAWING_LEGS:-native debian13 forky} ;;
+esac
 for leg in $legs; do
   case $leg in
-    native | suite | debian13 | debian12) ;;
+    native | suite | package | debian13 | debian12 | forky) ;;
     *)
-      echo "test.sh: NOVAWING_LEGS: unknown leg '$leg' (native, suite, debian13, debian12)" >&2
+      echo "test.sh: NOVAWING_LEGS: unknown leg '$leg'" \
+        "(native, suite, package, debian13, debian12, forky)" >&2
       exit 2
       ;;
   esac
   # The run inside a root must never make another one.
-  if [[ -n ${NOVAWING_IN_ROOT:-} && $leg == debian1[23] ]]; then
+  if [[ -n ${NOVAWING_IN_ROOT:-} && $leg =~ ^(debian12|debian13|forky)$ ]]; then
     echo "test.sh: inside a Debian root already; the $leg leg runs only outside" >&2
     exit 2
   fi
@@ -93,13 +105,30 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 # This system, as a failure names it: "Debian GNU/Linux 12 (bookworm), classic
-# SDL 1.2.15" or "..., sdl12-compat 1.2.68".
+# SDL 1.2.15", "..., sdl12-compat 1.2.68 over SDL2 2.32.4" or "Debian
+# GNU/Linux forky/sid, sdl12-compat 1.2.78 over sdl2-compat 2.32.74 over SDL
+# 3.4.18", the SDL beneath as Debian's packages say.
 os=$( (. /etc/os-release && echo "$PRETTY_NAME") 2>/dev/null || uname -sr)
 sdl=$(pkg-config --modversion sdl 2>/dev/null || echo "?")
+# "over SDL2 2.32.4", "over sdl2-compat 2.32.74 over SDL 3.4.18", or nothing
+# where dpkg does not know.
+sdl_beneath() {
+  local source version
+  read -r source version < <(dpkg-query -W -f='${source:Package} ${Version}\n' \
+    libsdl2-2.0-0 2>/dev/null) || return 0
+  version=${version%%[+-]*}
+  if [[ $source == sdl2-compat ]]; then
+    local sdl3
+    sdl3=$(dpkg-query -W -f='${Version}' libsdl3-0 2>/dev/null)
+    echo " over sdl2-compat $version over SDL ${sdl3%%[+-]*}"
+  elif [[ -n $version ]]; then
+    echo " over SDL2 $version"
+  fi
+}
 if dpkg --compare-versions "$sdl" le 1.2.15 2>/dev/null; then
   system="$os, classic SDL $sdl"
 else
-  system="$os, sdl12-compat $sdl"
+  system="$os, sdl12-compat $sdl$(sdl_beneath)"
 fi
 # sdl12-compat beside classic SDL (Debian 12's libsdl1.2-compat): the checks
 # that need a build of their own run over it too, by LD_LIBRARY_PATH.
@@ -136,19 +165,13 @@ step_took() {
   echo "test.sh: step took $((took / 60)) min $((took % 60)) s: $1"
 }
 
-# One ctest run: its counts join the leg's, and each failed test is named
-# with the system it ran on.
-run_ctest() {
-  local where=$1 dir=$2 log
-  shift 2
-  log=$(mktemp -p "$work")
-  (cd "$dir" && ctest --output-on-failure -j"$jobs" "$@") 2>&1 | tee "$log" || true
-  local counts
+# A ctest run's counts, from its output in LOG, join the leg's, and each
+# failed test is named with the system it ran on.  Fails when ctest ran no
+# test.
+count_ctest() { # WHERE LOG
+  local where=$1 log=$2 counts
   counts=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log" | tail -1)
-  if [[ -z $counts ]]; then
-    fail "$where: ctest in $dir ran no test"
-    return
-  fi
+  [[ -n $counts ]] || return 1
   local f t name
   read -r f _ _ _ _ t <<<"$counts"
   passed=$((passed + t - f))
@@ -157,6 +180,15 @@ run_ctest() {
     failures+=("$where: $name")
   done < <(sed -n '/The following tests FAILED:/,$p' "$log" |
     sed -n 's/^[[:space:]]*[0-9][0-9]* - \(.*\)$/\1/p')
+}
+
+# One ctest run.
+run_ctest() {
+  local where=$1 dir=$2 log
+  shift 2
+  log=$(mktemp -p "$work")
+  (cd "$dir" && ctest --output-on-failure -j"$jobs" "$@") 2>&1 | tee "$log" || true
+  count_ctest "$where" "$log" || fail "$where: ctest in $dir ran no test"
 }
 
 built_test=no
@@ -330,17 +362,62 @@ sanitizer_and_long_checks() {
   fi
 }
 
-# A fresh root of the other Debian release, with the checkout as committed
-# cloned into it as a player would clone it.
+# The Debian package of the committed HEAD, built here with dpkg-buildpackage
+# and its tests and checked with this release's own tools
+# (scripts/debian-tools-check.sh --here): each of the package's tests counts
+# as one check, as in the suite, and so does each of the script's other
+# checks (lintian, each validator, reuse lint).
+package_leg() {
+  local out=build-package log status=0
+  log=$work/package.log
+  step "the Debian package with this release's own tools (scripts/debian-tools-check.sh --here, $out/)"
+  rm -rf "$out"
+  scripts/debian-tools-check.sh --here "$out" 2>&1 | tee "$log" || status=${PIPESTATUS[0]}
+  cp "$log" "$out/debian-tools-check.log" 2>/dev/null || true
+  local name="$system: the Debian package"
+  if [[ $status == 3 ]]; then
+    not_run "$name" "$(sed -n 's/^debian-tools-check: NOT RUN: //p' "$log" | tail -1)"
+    step_took "the Debian package"
+    return
+  fi
+  local before=$failed line
+  if ! count_ctest "$name, its tests in dpkg-buildpackage (dh_auto_test)" \
+    "$out/dpkg-buildpackage.log" 2>/dev/null; then
+    if grep -q ': dh_auto_test: ' "$log"; then
+      fail "$name: dpkg-buildpackage's dh_auto_test ran no test ($out/dpkg-buildpackage.log)"
+    else
+      not_run "$name: its tests in dpkg-buildpackage" "the build stopped before them ($out/)"
+    fi
+  fi
+  while read -r line; do
+    case $line in
+      *': dh_auto_test: '*) ;;
+      *': ok: '*) pass ;;
+      *) fail "$name: ${line#*: FAILED: }" ;;
+    esac
+  done < <(grep -E '^(debian-tools-check|packaged-files): (ok|FAILED): ' "$log")
+  if [[ $status != 0 && $failed == "$before" ]]; then
+    fail "$name: scripts/debian-tools-check.sh ended with exit status $status ($out/)"
+  fi
+  step_took "the Debian package"
+}
+
+# A fresh root of another Debian release, with the checkout as committed
+# cloned into it as a player would clone it.  Debian 12's and 13's packages
+# are the native leg's to check with sbuild; forky's is built in its root.
 root_leg() {
-  local leg=$1 suite name
+  local leg=$1 suite name inner=suite
   case $leg in
     debian13) suite=trixie name="Debian 13 (fresh root, sdl12-compat)" ;;
     debian12) suite=bookworm name="Debian 12 (fresh root, classic SDL)" ;;
+    forky)
+      suite=forky name="Debian forky (fresh root, sdl12-compat over sdl2-compat and SDL 3)"
+      inner="suite package"
+      ;;
   esac
   local out=build-$leg
   local run_check="$name: ./run.sh from a fresh clone to the title menu and out (run_command, $out/)"
-  local suite_check="$name: ./test.sh with the leg suite in the root"
+  local suite_check="$name: ./test.sh with the legs $inner in the root"
   rm -rf "$out"
   mkdir -p "$out"
   if ! git rev-parse --verify -q HEAD >/dev/null; then
@@ -398,13 +475,20 @@ root_leg() {
     else
       echo "$leg: run_command FAILED"
     fi
-    NOVAWING_LEGS=suite NOVAWING_IN_ROOT=1 ./test.sh' bash "$leg" 2>&1 |
+    NOVAWING_LEGS=$2 NOVAWING_IN_ROOT=1 ./test.sh' bash "$leg" "$inner" 2>&1 |
     sed -u "s/^/$leg| /" | tee "$log" || true
 
   # What the root saw, kept before the root goes.
   local home=$root/home/player
   $sudo cp -r "$home/run-command" "$out/run-command" 2>/dev/null || true
   $sudo cp -r "$home/novawing/build-test/e2e-artifacts" "$out/e2e-artifacts" 2>/dev/null || true
+  # The package's logs, reports and files, without its build tree.
+  local package=$home/novawing/build-package
+  if $sudo test -d "$package"; then
+    mkdir -p "$out/package"
+    $sudo find "$package" "$package/source" -maxdepth 1 -type f \
+      -exec cp -t "$out/package" {} + 2>/dev/null || true
+  fi
   [[ -n $sudo ]] && $sudo chown -R "$(id -u):$(id -g)" "$out"
   if ! $sudo scripts/debian-root.sh remove "$root"; then
     echo "test.sh: the Debian root $root is left in place" >&2
@@ -456,6 +540,14 @@ for leg in $legs; do
     debian12)
       root_leg debian12
       where="a fresh Debian 12 root"
+      ;;
+    forky)
+      root_leg forky
+      where="a fresh Debian forky root"
+      ;;
+    package)
+      package_leg
+      where=$system
       ;;
   esac
   took=$((SECONDS - started))

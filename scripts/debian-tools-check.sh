@@ -22,14 +22,21 @@
 #   7. reuse lint of every tracked file, with Debian 13's reuse (Debian 12's
 #      cannot read REUSE.toml), in that same root.
 # ./test.sh runs it as the native leg's package check, in the background
-# beside the leg's builds; the root legs build no package of their own, as
-# this covers both releases.  The two releases run side by side.  Inside a
-# root already (ischroot, or NOVAWING_IN_ROOT=1) roots are not nested: there,
-# by hand only, it builds with dpkg-buildpackage and runs lintian, the
-# validators of step 5 and reuse lint (when this release's reuse reads
-# REUSE.toml).
+# beside the leg's builds.  The two releases run side by side.  The builds
+# and autopkgtests run as another user (below): where that user cannot reach
+# OUT_DIR (a checkout in a private folder, as /root is), they run in a folder
+# of their own under /var/tmp, and everything is copied to OUT_DIR at the end.
 #
-#   scripts/debian-tools-check.sh [OUT_DIR]  default build-debian-tools/
+# With --here, or inside a root already (ischroot, or NOVAWING_IN_ROOT=1),
+# where roots are not nested, it checks the package with this system's own
+# tools instead: dpkg-buildpackage with the tests, this release's lintian
+# --pedantic -I, the validators of step 5 and reuse lint (when this
+# release's reuse reads REUSE.toml); when the package's tests fail, the
+# package is built once more without them, so that lintian and the
+# validators still judge it.  ./test.sh's package leg runs it so, in its
+# fresh Debian forky root.
+#
+#   scripts/debian-tools-check.sh [--here] [OUT_DIR]  default build-debian-tools/
 # Exit status 0 means every check passed, 1 that a check failed, 3 that
 # nothing could be checked (no git checkout, not root, the tools could not be
 # installed, no user namespaces for the build user), with the reason on a
@@ -48,6 +55,11 @@
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 here=$PWD
+in_root=0
+if [[ ${1:-} == --here ]]; then
+  in_root=1
+  shift
+fi
 out=$(mkdir -p "${1:-build-debian-tools}" && cd "${1:-build-debian-tools}" && pwd)
 read -ra suites <<<"${NOVAWING_PACKAGE_SUITES:-bookworm trixie}"
 # The release whose packages are built a second time, and whose reuse reads
@@ -57,7 +69,6 @@ mirror=${NOVAWING_MIRROR:-http://deb.debian.org/debian}
 cache=${NOVAWING_CACHE:-/var/cache/novawing}/sbuild
 days=${NOVAWING_BASE_DAYS:-7}
 user=novawing-build
-in_root=0
 if ischroot 2>/dev/null || [[ ${NOVAWING_IN_ROOT:-0} == 1 ]]; then in_root=1; fi
 sudo=""
 [[ $(id -u) -eq 0 ]] || sudo="sudo"
@@ -106,8 +117,9 @@ install_missing() { # PACKAGE...
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
   done
   [[ ${#need[@]} -gt 0 ]] || return 0
+  # sudo passes on no environment: the front end is set behind it.
   $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq &&
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq \
       --no-install-recommends "${need[@]}" >"$out/apt-tools.log" 2>&1 ||
     { tail -5 "$out/apt-tools.log"; return 1; }
 }
@@ -150,14 +162,18 @@ make_source() {
 }
 
 # dh_auto_test's ctest must have run tests, and all of them passed: a build
-# whose ctest found no test would pass as well.
+# whose ctest found no test would pass as well.  A failure names the tests
+# that failed, as ctest lists them.
 judge_tests() { # WHAT LOG
-  local line
+  local line names
   line=$(grep -Em1 '^100% tests passed, 0 tests failed out of [1-9][0-9]*$' "$2")
   if [[ -n $line ]]; then
-    ok "$1: $line"
+    ok "$1: dh_auto_test: $line"
   else
-    fail "$1: dh_auto_test ran no test or not all passed: $(grep -Em1 'tests passed|No tests were found' "$2")"
+    line=$(grep -Em1 'tests passed|No tests were found' "$2")
+    names=$(sed -n '/The following tests FAILED:/,/^Errors while running CTest/s/^[[:space:]]*[0-9][0-9]* - //p' "$2" |
+      paste -sd ',' | sed 's/,/, /g')
+    fail "$1: dh_auto_test: ${line:-no test ran}${names:+; failed: $names}"
   fi
 }
 
@@ -202,31 +218,64 @@ reuse_reads_toml() {
   [[ -n $v && ${v%%.*} -ge 4 ]]
 }
 
-# ---- Inside a root: what needs no root of its own. ----
+# ---- Here (--here, or inside a root): this system's own tools. ----
+# Whatever stops the checks early is named as a failure; the reports so far
+# stay in OUT_DIR.
+finish_here() {
+  if [[ $failed -ne 0 ]]; then
+    echo "debian-tools-check: failed; the reports are in $out"
+    exit 1
+  fi
+  echo "debian-tools-check: passed; the reports are in $out"
+  exit 0
+}
 if [[ $in_root -eq 1 ]]; then
-  echo "debian-tools-check: inside a root already: no root of its own, so dpkg-buildpackage," \
-    "lintian and the file checks here"
+  echo "debian-tools-check: with this system's own tools, no root of its own:" \
+    "dpkg-buildpackage, lintian and the file checks here"
   timed "tools" install_missing build-essential debhelper dpkg-dev fakeroot lintian \
-    desktop-file-utils appstream man-db reuse || exit 1
-  timed "source package" make_source || exit 1
-  timed_log "build dependencies" "$out/build-dep.log" $sudo apt-get \
-    -o DPkg::Lock::Timeout=600 build-dep -y -qq "$out"/source/novawing_*.dsc ||
-    { tail -5 "$out/build-dep.log"; exit 1; }
+    desktop-file-utils appstream man-db reuse ||
+    { fail "the tools could not be installed (apt-get, $out/apt-tools.log)"; finish_here; }
+  timed "source package" make_source || { fail "the source package could not be made"; finish_here; }
+  timed_log "build dependencies" "$out/build-dep.log" $sudo env DEBIAN_FRONTEND=noninteractive \
+    apt-get -o DPkg::Lock::Timeout=600 build-dep -y -qq "$out"/source/novawing_*.dsc || {
+    tail -5 "$out/build-dep.log"
+    fail "the build dependencies could not be installed ($out/build-dep.log)"
+    finish_here
+  }
   DEB_BUILD_OPTIONS="parallel=$(nproc) ${DEB_BUILD_OPTIONS:-}"
   export DEB_BUILD_OPTIONS
-  (cd "$out/source/novawing-$version" &&
-    timed_log "dpkg-buildpackage" "$out/dpkg-buildpackage.log" dpkg-buildpackage -us -uc) ||
-    { tail -40 "$out/dpkg-buildpackage.log"; exit 1; }
-  judge_tests "dpkg-buildpackage" "$out/dpkg-buildpackage.log"
-  changes=$(ls "$out"/source/novawing_*_amd64.changes)
+  tree=$out/source/novawing-$version
+  if (cd "$tree" && timed_log "dpkg-buildpackage" "$out/dpkg-buildpackage.log" \
+    dpkg-buildpackage -us -uc); then
+    judge_tests "dpkg-buildpackage" "$out/dpkg-buildpackage.log"
+  elif grep -q '^dh_auto_test: error:' "$out/dpkg-buildpackage.log"; then
+    judge_tests "dpkg-buildpackage" "$out/dpkg-buildpackage.log"
+    # The package is what lintian and the validators judge, and its tests
+    # have had their say: it is built once more without them.
+    echo "debian-tools-check: the package's tests failed, so it is built once more without" \
+      "them (DEB_BUILD_OPTIONS=nocheck) for lintian and the file checks"
+    (cd "$tree" && DEB_BUILD_OPTIONS="nocheck $DEB_BUILD_OPTIONS" timed_log \
+      "dpkg-buildpackage, nocheck" "$out/dpkg-buildpackage-nocheck.log" \
+      dpkg-buildpackage -us -uc) || {
+      tail -40 "$out/dpkg-buildpackage-nocheck.log"
+      fail "dpkg-buildpackage without the tests failed too ($out/dpkg-buildpackage-nocheck.log)"
+      finish_here
+    }
+  else
+    tail -40 "$out/dpkg-buildpackage.log"
+    fail "dpkg-buildpackage failed, not in its tests ($out/dpkg-buildpackage.log)"
+    finish_here
+  fi
   lintian_rc=0
-  timed_log "lintian" "$out/lintian.txt" lintian --pedantic -I "$changes" || lintian_rc=$?
-  judge_lintian "this release's build, source and binaries" "$out/lintian.txt" "$lintian_rc"
+  timed_log "lintian" "$out/lintian.txt" lintian --pedantic -I \
+    "$out"/source/novawing_*_amd64.changes || lintian_rc=$?
+  judge_lintian "$(lintian --version), this release's build, source and binaries" \
+    "$out/lintian.txt" "$lintian_rc"
   describe_deb "$out/source/novawing_${debversion}_amd64.deb" "$out"
   check_files "$out/source/novawing_${debversion}_amd64.deb" "$out"
   if reuse_reads_toml; then
     if (cd "$here" && timed_log "reuse lint" "$out/reuse.txt" reuse lint); then
-      ok "reuse lint: $(grep -i 'congratulations' "$out/reuse.txt")"
+      ok "reuse lint ($(reuse --version | head -1)): $(grep -i 'congratulations' "$out/reuse.txt")"
     else
       show "reuse lint:" "$out/reuse.txt"
       fail "reuse lint"
@@ -235,9 +284,7 @@ if [[ $in_root -eq 1 ]]; then
     echo "debian-tools-check: reuse $(reuse --version 2>/dev/null) cannot read REUSE.toml;" \
       "the native leg lints with Debian 13's"
   fi
-  [[ $failed -eq 0 ]] || { echo "debian-tools-check: failed; the reports are in $out"; exit 1; }
-  echo "debian-tools-check: passed; the reports are in $out"
-  exit 0
+  finish_here
 fi
 
 # ---- The native leg: every check, in clean roots of each release. ----
@@ -257,6 +304,20 @@ as_builder unshare --user --map-root-user true 2>"$out/unshare.err" ||
   not_run "the build user $user gets no user namespace: unshare --user fails ($(head -1 "$out/unshare.err"))"
 mkdir -p "$cache"
 chmod 755 "$cache"
+# The build user works in OUT_DIR: where it cannot reach it (a folder above
+# is closed to others, as /root is), the checks run in a folder of their own
+# that it can reach, copied to OUT_DIR at the end, however the script ends.
+reports=$out
+stage=""
+if ! as_builder test -x "$out"; then
+  stage=$(mktemp -d /var/tmp/novawing-debian-tools.XXXXXX) ||
+    not_run "the build user $user cannot reach $out, and no folder of its own could be made under /var/tmp"
+  chmod 755 "$stage"
+  rm -f "$out"/*.passed "$out"/*.failed
+  out=$stage
+  echo "debian-tools-check: the build user $user cannot reach $reports (a folder above it" \
+    "is closed to others), so the checks run in $stage, copied to $reports at the end"
+fi
 timed "source package" make_source || exit 1
 dsc=$(ls "$out"/source/novawing_*.dsc)
 
@@ -273,7 +334,20 @@ unmount_twin() {
       umount "$m" 2>/dev/null || fusermount3 -u "$m" 2>/dev/null || umount -l "$m"
     done
 }
-trap unmount_twin EXIT
+# What the checks left in the staging folder goes to OUT_DIR (the twin
+# build's root, a whole system, is not a report).
+copy_back() {
+  [[ -n $stage && -d $stage ]] || return 0
+  local entry
+  for entry in "$stage"/*; do
+    [[ -e $entry ]] && rm -rf --one-file-system "${reports:?}/${entry##*/}"
+  done
+  tar -C "$stage" --exclude="./$twin/twin-root" -cf - . | tar -C "$reports" -xf - ||
+    echo "debian-tools-check: could not copy $stage to $reports; it is left in place"
+  [[ -n $(findmnt -rn -o TARGET | awk -v d="$stage" 'index($0, d "/") == 1') ]] ||
+    rm -rf --one-file-system "$stage"
+}
+trap 'unmount_twin; copy_back' EXIT
 trap 'exit 1' INT TERM HUP
 
 # 6 and 7: the second build of the twin release's packages, and reuse lint;
@@ -481,16 +555,16 @@ done
 for pid in "${pids[@]}"; do wait "$pid"; done
 for suite in "${suites[@]}"; do
   if [[ -e $out/$suite.failed ]]; then
-    fail "$suite: see $out/$suite/"
+    fail "$suite: see $reports/$suite/"
   elif [[ ! -e $out/$suite.passed ]]; then
-    fail "$suite: its checks ended without a result; see $out/$suite/"
+    fail "$suite: its checks ended without a result; see $reports/$suite/"
     touch "$out/$suite.failed"
   fi
 done
 if [[ $failed -ne 0 ]]; then
-  echo "debian-tools-check: failed; the logs and reports are in $out"
+  echo "debian-tools-check: failed; the logs and reports are in $reports"
   exit 1
 fi
-echo "debian-tools-check: passed; the logs and reports are in $out"
+echo "debian-tools-check: passed; the logs and reports are in $reports"
 exit 0
 }

@@ -5,10 +5,11 @@
 # missing, so a second run costs nothing.
 #   scripts/install-deps.sh          what building and playing needs
 #   scripts/install-deps.sh --test   that, plus what the test suite needs
-# Every name exists on Debian 12 and on Debian 13 alike: nothing is pinned to
-# one release's toolchain. The fuzzers' runtime goes with whichever clang the
-# release makes the default (clang 14 on Debian 12, clang 19 on Debian 13), so
-# its package is named after the installed clang.
+# Every name exists on Debian 12, Debian 13 and Debian forky alike: nothing is
+# pinned to one release's toolchain. The fuzzers' runtime goes with whichever
+# clang the release makes the default (clang 14 on Debian 12, clang 19 on
+# Debian 13, clang 21 on forky), so its package is named after the installed
+# clang.
 set -euo pipefail
 
 packages=(g++ cmake make pkg-config libsdl1.2-dev libncurses-dev)

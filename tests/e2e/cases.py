@@ -993,10 +993,11 @@ def case_fifo_in_place_of_a_file(args):
 def case_wayland(args):
     """On a Wayland desktop (headless sway): the game's window appears through
     Xwayland with the X11 class novawing, shows the title (as it is, or
-    scaled to the window where sway tiles it), Space typed
-    through the compositor starts play and Escape ends the game with exit
-    code 0.  On sdl12-compat the same again as a native Wayland window
-    (SDL_VIDEODRIVER=wayland) with the app_id novawing."""
+    scaled to the window where sway tiles it), Space starts play and Escape
+    ends the game with exit code 0, typed on Xwayland's display.  On
+    sdl12-compat the same again as a native Wayland window
+    (SDL_VIDEODRIVER=wayland) with the app_id novawing, its keys typed
+    through the compositor."""
     art = Art(args.game_dir)
     runs = [("xwayland", "env -u SDL_VIDEODRIVER ./novawing", "xwayland", "class")]
     compat = sdl12_compat_folder(os.path.join(args.game_dir, "novawing"))
@@ -1042,15 +1043,14 @@ def case_wayland(args):
                 session.save_picture(session.x.screenshot(window["box"], os.path.join(
                     session.work, "shot.ppm")), f"{name}-playing")
 
-                # Each wtype brings a new virtual keyboard, and a client may
-                # miss keys while it takes in the new keymap: press until the
-                # game goes.
+                # The game reads its keys once a frame: press until it goes.
                 def pressed_escape():
                     if game.exit_code() is None:
-                        session.x.hold("Escape", 300)
+                        session.x.hold(window, "Escape", 300)
                     return game.exit_code() is not None
 
-                wait_for("Escape typed through sway to end the game", pressed_escape, 20, 0.2)
+                wait_for("Escape typed into the X11 window to end the game", pressed_escape,
+                         20, 0.2)
             code = game.wait_exit(5)
             check(code == 0, f"{name}: Escape should end the game with exit code 0, not {code}")
             terminal_restored(session, game)

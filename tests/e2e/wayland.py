@@ -2,14 +2,19 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 
 """A Wayland desktop for the end-to-end tests: sway on wlroots' headless
-backend with its software renderer and Xwayland, keys typed through the
-compositor with wtype, the windows read from sway's tree (swaymsg) and
-screenshots taken with grim.
+backend with its software renderer and Xwayland, the windows read from
+sway's tree (swaymsg) and screenshots taken with grim.  Keys are typed with
+the tool that reaches the window: wtype through the compositor for a native
+Wayland window, xdotool on Xwayland's display for an X11 one (Xwayland 24.1
+under sway 1.12 hands an X11 client every key wtype types as Escape).
 
 sway refuses to run as root, so when the tests run as root it runs as the
-user nobody, with a runtime directory of its own, and so does the game
-(Xwayland lets in only clients of the compositor's own user); wtype, grim
-and swaymsg run as the test's own user (root reaches nobody's sockets).
+user nobody, with a runtime directory of its own, and so do the game and
+xdotool (Xwayland lets in only clients of the compositor's own user); the
+game is started inside its directory, which it then reaches by its working
+directory even where a folder above is closed to nobody (a checkout under
+/root).  wtype, grim and swaymsg run as the test's own user (root reaches
+nobody's sockets).
 """
 
 import json
@@ -23,7 +28,7 @@ import harness
 import pictures
 from harness import Failure, Skip, wait_for
 
-NEEDED_TOOLS = ("sway", "swaymsg", "wtype", "grim", "Xwayland", "setpriv")
+NEEDED_TOOLS = ("sway", "swaymsg", "wtype", "grim", "Xwayland", "xdotool", "setpriv")
 
 
 class Sway:
@@ -154,11 +159,20 @@ class Sway:
             raise Failure(f"grim failed: {result.stderr.strip()}")
         return pictures.read_ppm(path)
 
-    def hold(self, key, milliseconds):
-        """Presses a key on sway's virtual keyboard and lets it go later."""
-        result = self.run("wtype", "-P", key, "-s", str(milliseconds), "-p", key)
+    def hold(self, window, key, milliseconds):
+        """Presses a key and lets it go later: for an X11 window through
+        Xwayland's test extension (xdotool), which delivers it to the window
+        Xwayland gives the focus, as sway tells it; for a native one on
+        sway's virtual keyboard (wtype)."""
+        if window["shell"] == "xwayland":
+            tool = "xdotool"
+            result = self.run(*self.as_user.split(), "xdotool", "keydown", key,
+                              "sleep", f"{milliseconds / 1000:g}", "keyup", key)
+        else:
+            tool = "wtype"
+            result = self.run("wtype", "-P", key, "-s", str(milliseconds), "-p", key)
         if result.returncode != 0:
-            raise Failure(f"wtype failed: {result.stderr.strip()}")
+            raise Failure(f"{tool} failed: {result.stderr.strip()}")
 
     def stop(self):
         if self.process.poll() is None:
@@ -209,15 +223,15 @@ def wait_picture(session, window, what, probe, label=None, timeout=10):
 
 
 def hold_until(session, window, key, what, probe, timeout=10):
-    """Holds `key` for a moment at a time, typed through the compositor,
-    until the window shows what `probe` looks for."""
+    """Holds `key` for a moment at a time, typed with the tool that reaches
+    the window, until the window shows what `probe` looks for."""
     path = os.path.join(session.work, "shot.ppm")
     deadline = time.monotonic() + timeout
     while True:
-        session.x.hold(key, 300)
+        session.x.hold(window, key, 300)
         shot = session.x.screenshot(window["box"], path)
         if probe(shot):
             return shot
         if time.monotonic() > deadline:
             session.save_picture(shot, "not-" + what.replace(" ", "-"))
-            raise Failure(f"{key} typed through sway did not bring {what}")
+            raise Failure(f"{key} typed into the {window['shell']} window did not bring {what}")
