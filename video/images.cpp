@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -225,6 +226,17 @@ void SetWindowTitleAndIcon() {
     SDL_WM_SetCaption("Nova Wing", "Nova Wing");
     SDL_Surface* icon = LoadBMP("data/icon.bmp");
     if (icon == nullptr) {
+        // The icon only dresses the window, so the game plays on without it.
+        // One that is not there at all says nothing (a missing data/ is
+        // reported by the images that follow); a FIFO, a device or a broken
+        // file in its place is the player's to hear of.  While curses is up
+        // the line waits for the terminal to be put back.
+        std::error_code error;
+        if (std::filesystem::symlink_status("data/icon.bmp", error).type() !=
+            std::filesystem::file_type::not_found)
+            std::fprintf(stderr,
+                         "novawing: cannot load image data/icon.bmp: %s; the window has no icon\n",
+                         SDL_GetError());
         SDL_ClearError(); // not the reason for anything that fails later
         return;
     }

@@ -13,9 +13,12 @@
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
+#include <functional>
 #include <poll.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -160,30 +163,58 @@ TEST(StartUp, TraceSettingsImagesAndEntryValues) {
     SDL_Quit();
 }
 
-TEST(StartUp, WindowIconThatDoesNotLoadIsLeftOut) {
-    // Missing, then cut short: either way start-up runs its usual course.
+TEST(StartUp, WindowIconThatDoesNotLoadIsLeftOutWithOneLine) {
+    // Missing, cut short, a FIFO: start-up runs its usual course each time.
+    // Only one that is there but cannot be used is worth a line on standard
+    // error, naming the file and why.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     ScratchDir dir;
     std::filesystem::copy(dir.gameDir() / "config.cfg", dir.path() / "config.cfg");
     std::filesystem::copy(dir.gameDir() / "data", dir.path() / "data");
     const auto icon = dir.path() / "data" / "icon.bmp";
-    std::vector<std::string> traces[2];
-    for (auto& lines : traces) {
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[&] { std::filesystem::remove(icon); }, ""},
+        {[&] { dir.Write("data/icon.bmp", "BM\x36"); }, "data/icon.bmp: "},
+        {[&] {
+             std::filesystem::remove(icon);
+             ASSERT_EQ(mkfifo(icon.c_str(), 0600), 0);
+         },
+         "not a regular file"},
+    };
+    std::vector<std::string> traces[std::size(cases)];
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
         auto game = std::make_unique<Game>();
         TraceRecorder trace;
         trace.Attach(game->console);
-        if (std::filesystem::exists(icon))
-            std::filesystem::remove(icon);
-        else
-            dir.Write("data/icon.bmp", "BM\x36");
+        cases[i].first();
+        std::FILE* errors = std::tmpfile();
+        ASSERT_NE(errors, nullptr);
+        std::fflush(stderr);
+        const int savedErr = dup(2);
+        dup2(fileno(errors), 2);
         StartUp(*game);
+        std::fflush(stderr);
+        dup2(savedErr, 2);
+        close(savedErr);
+        std::string said(4096, '\0');
+        std::rewind(errors);
+        said.resize(std::fread(said.data(), 1, said.size(), errors));
+        std::fclose(errors);
         ASSERT_NE(game->images.screen, nullptr);
-        lines = trace.lines;
+        if (cases[i].second.empty()) {
+            EXPECT_EQ(said, "");
+        } else {
+            EXPECT_EQ(said.rfind("novawing: cannot load image data/icon.bmp: ", 0), 0u) << said;
+            EXPECT_NE(said.find(cases[i].second), std::string::npos) << said;
+            EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        }
+        traces[i] = trace.lines;
         FreeGraphics(game->images);
         SDL_Quit();
     }
     EXPECT_EQ(traces[0].back(), "starting menu");
     EXPECT_EQ(traces[0], traces[1]);
+    EXPECT_EQ(traces[0], traces[2]);
 }
 
 TEST(StartUp, WindowIsDressedWhenTheFirstVideoStartFailed) {
