@@ -97,14 +97,20 @@ long double DesktopScale(const DesktopFacts& facts) {
     return 0.0L;
 }
 
-// Whether the window's scale is the game's to choose: sdl12-compat, a
-// window of known sides on X, and none of sdl12-compat's own variables for
-// it set by the player.
+// Whether how sdl12-compat shows a window is the game's to choose:
+// sdl12-compat, windowed, and none of its own variables for it set by the
+// player.
+bool ShowingIsOurs(const DesktopFacts& facts) {
+    if (!Compat(facts) || facts.fullScreen) return false;
+    return facts.windowScaling == nullptr && facts.scaleMethod == nullptr &&
+           facts.highDpi == nullptr;
+}
+
+// Whether the window's scale is the game's to choose: that, for a window of
+// known sides on X.
 bool ScaleIsOurs(const DesktopFacts& facts) {
-    if (!Compat(facts) || facts.fullScreen || !X11Window(facts)) return false;
-    if (facts.windowScaling != nullptr || facts.scaleMethod != nullptr || facts.highDpi != nullptr)
-        return false;
-    return facts.windowWidth > 0 && facts.windowHeight > 0;
+    return ShowingIsOurs(facts) && X11Window(facts) && facts.windowWidth > 0 &&
+           facts.windowHeight > 0;
 }
 
 // What the X server says: its screen's size and the Xft.dpi resource.  A
@@ -182,6 +188,11 @@ std::int32_t WindowScale(const DesktopFacts& facts) {
     return std::max(scale, 1);
 }
 
+bool WantsNearestPixels(const DesktopFacts& facts) {
+    if (!ShowingIsOurs(facts)) return false;
+    return NativeWayland(facts) || WindowScale(facts) > 1;
+}
+
 DesktopFacts GatherDesktopFacts(bool fullScreen, int width, int height) {
     DesktopFacts facts;
     const SDL_version* linked = SDL_Linked_Version();
@@ -211,18 +222,17 @@ DesktopFacts GatherDesktopFacts(bool fullScreen, int width, int height) {
 }
 
 void ChoosePresentation(bool fullScreen, int width, int height) {
-    // All four decided on the player's environment, before any is set.
+    // All five decided on the player's environment, before any is set.
     const DesktopFacts facts = GatherDesktopFacts(fullScreen, width, height);
     const bool software = WantsSoftwareFramebuffer(facts);
     const bool noOpenGl = WantsOpenGlKeptOut(facts);
     const bool noWayland = WantsWaylandLeftOut(facts);
     const std::int32_t scale = WindowScale(facts);
-    if (scale > 1) {
-        // Whole pixels, each a block of one colour: a blurred game pixel
-        // helps nobody.
-        setenv("SDL12COMPAT_WINDOW_SCALING", std::to_string(scale).c_str(), 0);
-        setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
-    }
+    const bool nearest = WantsNearestPixels(facts);
+    if (scale > 1) setenv("SDL12COMPAT_WINDOW_SCALING", std::to_string(scale).c_str(), 0);
+    // Whole pixels, each a block of one colour: a blurred game pixel helps
+    // nobody.
+    if (nearest) setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
     if (software) {
         setenv("SDL_RENDER_DRIVER", "software", 0);
         setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);

@@ -82,11 +82,19 @@ bool WantsWaylandLeftOut(const DesktopFacts& facts);
 // is left to SDL, which follows the output's scale there itself.
 std::int32_t WindowScale(const DesktopFacts& facts);
 
+// Whether sdl12-compat should scale the picture to its window with
+// nearest-neighbour pixels (SDL12COMPAT_SCALE_METHOD): wherever the game
+// scales the window, and for every native Wayland window, which SDL draws
+// at the output's scale (a 640x480 window is 1280x960 pixels at 200 %) and
+// would otherwise blur.  Windowed only (full screen keeps SDL's smooth
+// scaling to the screen) and, again, never over the player's own settings.
+bool WantsNearestPixels(const DesktopFacts& facts);
+
 // Looks at this process: the linked SDL, the environment, /dev/dri, and
 // where a scaled window is possible the X server's Xft.dpi and screen size.
 DesktopFacts GatherDesktopFacts(bool fullScreen, int width = 0, int height = 0);
 
-// Before SDL starts: makes the settings the four decisions above ask for,
+// Before SDL starts: makes the settings the five decisions above ask for,
 // each only where the variable is unset.  `width` and `height` are the
 // mode config.cfg asks for.
 void ChoosePresentation(bool fullScreen, int width, int height);

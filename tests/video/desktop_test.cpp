@@ -257,6 +257,38 @@ TEST(WindowScale, OnlyTheGamesToChooseForAWindowedX11WindowOnSdl12Compat) {
     }
 }
 
+TEST(WindowScale, NearestPixelsWhereTheWindowIsScaledAndOnNativeWayland) {
+    DesktopFacts x = CompatOnLargeX();
+    EXPECT_FALSE(WantsNearestPixels(x)) << "an unscaled X11 window is never scaled";
+    x.xftDpi = "192";
+    EXPECT_TRUE(WantsNearestPixels(x));
+
+    // SDL draws a native Wayland window at the output's scale: whatever the
+    // desktop's variables say, and whatever the mode.
+    DesktopFacts wayland = CompatNowhere();
+    wayland.waylandDisplay = "wayland-1";
+    EXPECT_TRUE(WantsNearestPixels(wayland));
+    wayland.display = ":0";
+    wayland.videoDriver = "wayland";
+    EXPECT_TRUE(WantsNearestPixels(wayland));
+
+    DesktopFacts full = wayland;
+    full.fullScreen = true;
+    EXPECT_FALSE(WantsNearestPixels(full));
+    DesktopFacts classic = wayland;
+    classic.sdlPatch = 15;
+    EXPECT_FALSE(WantsNearestPixels(classic));
+    for (const char* DesktopFacts::*own :
+         {&DesktopFacts::windowScaling, &DesktopFacts::scaleMethod, &DesktopFacts::highDpi}) {
+        DesktopFacts player = wayland;
+        player.*own = "1";
+        EXPECT_FALSE(WantsNearestPixels(player));
+        player = x;
+        player.*own = "1";
+        EXPECT_FALSE(WantsNearestPixels(player));
+    }
+}
+
 TEST(NoDisplay, WaylandIsLeftOutOnlyWhereNoCompositorCanBeReached) {
     EXPECT_TRUE(WantsWaylandLeftOut(CompatNowhere()));
     DesktopFacts x = CompatOnX();
