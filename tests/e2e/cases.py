@@ -311,6 +311,22 @@ def game_pixels(shot, scale):
     return pictures.Picture(shot.width // scale, shot.height // scale, b"".join(rows))
 
 
+def doubled(probe):
+    """A probe of the game's 640x480 picture, made one of a 1280x960 window
+    that shows it with each pixel a 2 x 2 block of one colour."""
+    def look(shot):
+        small = game_pixels(shot, 2) if (shot.width, shot.height) == (1280, 960) else None
+        return small is not None and probe(small)
+    return look
+
+
+# The settings of the player's that would scale the window, left out so that
+# only the desktop's own scale is at work.
+SCALING_UNSET = "env " + " ".join(f"-u {name}" for name in (
+    "SDL12COMPAT_WINDOW_SCALING", "SDL12COMPAT_SCALE_METHOD", "SDL12COMPAT_HIGHDPI",
+    "GDK_SCALE", "QT_SCALE_FACTOR"))
+
+
 # ---------------------------------------------------------------------------
 # Steps shared by the cases
 
@@ -1105,11 +1121,7 @@ def case_desktop_scale(args):
     SDL12COMPAT_WINDOW_SCALING=1 the window is 640x480 again."""
     folder = compat_with_tool(args, "xrdb")
     art = Art(args.game_dir)
-    # Only the desktop's Xft.dpi may scale the window: none of the other
-    # settings the game looks at come from the environment the test runs in.
-    clean = "env " + " ".join(f"-u {name}" for name in (
-        "SDL12COMPAT_WINDOW_SCALING", "SDL12COMPAT_SCALE_METHOD", "SDL12COMPAT_HIGHDPI",
-        "GDK_SCALE", "QT_SCALE_FACTOR", "SDL_VIDEODRIVER"))
+    clean = SCALING_UNSET + " -u SDL_VIDEODRIVER"
     library = f" LD_LIBRARY_PATH={folder}" if folder else ""
     with Session(args.artifacts, screen_size=(1600, 1200)) as session:
         resources = os.path.join(session.work, "resources")
@@ -1119,13 +1131,6 @@ def case_desktop_scale(args):
         check(merged.returncode == 0, f"xrdb failed: {merged.stderr.strip()}")
 
         game = launch(session, args.game_dir, f"{clean}{library} ./novawing")
-
-        def doubled(probe):
-            def look(shot):
-                small = game_pixels(shot, 2) if (shot.width, shot.height) == (1280, 960) \
-                    else None
-                return small is not None and probe(small)
-            return look
 
         def window_size():
             return (game.screenshot().width, game.screenshot().height)
@@ -1169,6 +1174,42 @@ def case_desktop_scale(args):
         check(window_size() == (640, 480),
               f"with the player's scaling of 1 the window is {window_size()}")
         check(quit_from_menu(game, art) == 0, "Quit should end with exit code 0")
+        terminal_restored(session, game)
+
+
+def case_desktop_scale_wayland(args):
+    """On a Wayland desktop at 200 % (headless sway, output scale 2), on
+    sdl12-compat, as a native Wayland window: 640x480 in the desktop's
+    units, 1280x960 pixels on the output, each game pixel a 2 x 2 block of
+    one colour in the title menu and in play; Space starts play and Escape
+    ends the game with exit code 0."""
+    folder = compat_with_tool(args, "sway")
+    art = Art(args.game_dir)
+    library = f"LD_LIBRARY_PATH={folder} " if folder else ""
+    with wayland.WaylandSession(args.artifacts, scale=2, screen_size=(2560, 1920)) as session:
+        game = Game(session, f"{session.x.as_user}{SCALING_UNSET} {library}SDL_VIDEODRIVER=wayland "
+                    "./novawing", args.game_dir)
+        window = session.x.window_named("novawing")
+        session.log(f"window {window}")
+        check(window["shell"] == "xdg_shell", f"a {window['shell']} window, not a native one")
+        check(window["box"][2:] == (640, 480),
+              f"the window is {window['box'][2]}x{window['box'][3]} in the desktop's units")
+
+        wayland.wait_picture(session, window, "the title in 1280x960 pixels, doubled",
+                             doubled(lambda s: menu_cursor(s, art) == "Start"), "title-doubled")
+        # One wtype for the whole game: SDL2 2.26 crashes when a native
+        # window's keymap changes under it (see case_wayland).
+        typing = subprocess.Popen(
+            ["wtype", "-s", "300", "-P", "space", "-s", "1500", "-p", "space",
+             "-s", "2500", "-P", "Escape", "-s", "1500", "-p", "Escape"],
+            env=session.x.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            wayland.wait_picture(session, window, "play, doubled",
+                                 doubled(lambda s: title_gone(s, art)), "playing-doubled")
+        finally:
+            typing.wait(30)
+        code = game.wait_exit(5)
+        check(code == 0, f"Escape should end the game with exit code 0, not {code}")
         terminal_restored(session, game)
 
 
