@@ -193,6 +193,10 @@ bool WantsNearestPixels(const DesktopFacts& facts) {
     return NativeWayland(facts) || WindowScale(facts) > 1;
 }
 
+bool WantsWaylandOutputScale(const DesktopFacts& facts) {
+    return ShowingIsOurs(facts) && NativeWayland(facts) && facts.waylandScaleToDisplay == nullptr;
+}
+
 DesktopFacts GatherDesktopFacts(bool fullScreen, int width, int height) {
     DesktopFacts facts;
     const SDL_version* linked = SDL_Linked_Version();
@@ -211,6 +215,7 @@ DesktopFacts GatherDesktopFacts(bool fullScreen, int width, int height) {
     facts.windowScaling = std::getenv("SDL12COMPAT_WINDOW_SCALING");
     facts.scaleMethod = std::getenv("SDL12COMPAT_SCALE_METHOD");
     facts.highDpi = std::getenv("SDL12COMPAT_HIGHDPI");
+    facts.waylandScaleToDisplay = std::getenv("SDL_VIDEO_WAYLAND_SCALE_TO_DISPLAY");
     facts.gdkScale = std::getenv("GDK_SCALE");
     facts.qtScaleFactor = std::getenv("QT_SCALE_FACTOR");
     facts.fullScreen = fullScreen;
@@ -222,17 +227,21 @@ DesktopFacts GatherDesktopFacts(bool fullScreen, int width, int height) {
 }
 
 void ChoosePresentation(bool fullScreen, int width, int height) {
-    // All five decided on the player's environment, before any is set.
+    // All six decided on the player's environment, before any is set.
     const DesktopFacts facts = GatherDesktopFacts(fullScreen, width, height);
     const bool software = WantsSoftwareFramebuffer(facts);
     const bool noOpenGl = WantsOpenGlKeptOut(facts);
     const bool noWayland = WantsWaylandLeftOut(facts);
     const std::int32_t scale = WindowScale(facts);
     const bool nearest = WantsNearestPixels(facts);
+    const bool outputScale = WantsWaylandOutputScale(facts);
     if (scale > 1) setenv("SDL12COMPAT_WINDOW_SCALING", std::to_string(scale).c_str(), 0);
     // Whole pixels, each a block of one colour: a blurred game pixel helps
     // nobody.
     if (nearest) setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
+    // SDL 3 lets the environment override a hint of normal priority, as
+    // sdl2-compat's is; SDL2 has the same default.
+    if (outputScale) setenv("SDL_VIDEO_WAYLAND_SCALE_TO_DISPLAY", "0", 0);
     if (software) {
         setenv("SDL_RENDER_DRIVER", "software", 0);
         setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);

@@ -31,6 +31,7 @@ struct DesktopFacts {
     const char* windowScaling = nullptr;           // SDL12COMPAT_WINDOW_SCALING
     const char* scaleMethod = nullptr;             // SDL12COMPAT_SCALE_METHOD
     const char* highDpi = nullptr;                 // SDL12COMPAT_HIGHDPI
+    const char* waylandScaleToDisplay = nullptr;   // SDL_VIDEO_WAYLAND_SCALE_TO_DISPLAY
     const char* gdkScale = nullptr;                // GDK_SCALE
     const char* qtScaleFactor = nullptr;           // QT_SCALE_FACTOR
     std::string xftDpi;                            // X's Xft.dpi resource, empty when none
@@ -90,11 +91,19 @@ std::int32_t WindowScale(const DesktopFacts& facts);
 // scaling to the screen) and, again, never over the player's own settings.
 bool WantsNearestPixels(const DesktopFacts& facts);
 
+// Whether to ask SDL 3 to size a native Wayland window in the desktop's
+// units (SDL_VIDEO_WAYLAND_SCALE_TO_DISPLAY=0), as SDL2 does.  sdl2-compat
+// (the SDL2 of sdl12-compat on SDL 3) sets it to 1, and a 640x480 window is
+// then 640x480 of the output's pixels: at 200 % a quarter of the size of
+// every other window.  Where the same conditions hold as for nearest pixels
+// on Wayland, and never over the player's own setting.
+bool WantsWaylandOutputScale(const DesktopFacts& facts);
+
 // Looks at this process: the linked SDL, the environment, /dev/dri, and
 // where a scaled window is possible the X server's Xft.dpi and screen size.
 DesktopFacts GatherDesktopFacts(bool fullScreen, int width = 0, int height = 0);
 
-// Before SDL starts: makes the settings the five decisions above ask for,
+// Before SDL starts: makes the settings the six decisions above ask for,
 // each only where the variable is unset.  `width` and `height` are the
 // mode config.cfg asks for.
 void ChoosePresentation(bool fullScreen, int width, int height);

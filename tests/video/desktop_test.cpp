@@ -289,6 +289,25 @@ TEST(WindowScale, NearestPixelsWhereTheWindowIsScaledAndOnNativeWayland) {
     }
 }
 
+TEST(WindowScale, SdlSizesANativeWaylandWindowInTheDesktopsUnits) {
+    DesktopFacts wayland = CompatNowhere();
+    wayland.waylandDisplay = "wayland-1";
+    EXPECT_TRUE(WantsWaylandOutputScale(wayland));
+    DesktopFacts player = wayland;
+    player.waylandScaleToDisplay = "1";
+    EXPECT_FALSE(WantsWaylandOutputScale(player));
+    player = wayland;
+    player.windowScaling = "2";
+    EXPECT_FALSE(WantsWaylandOutputScale(player)) << "the player sizes the window";
+    DesktopFacts full = wayland;
+    full.fullScreen = true;
+    EXPECT_FALSE(WantsWaylandOutputScale(full));
+    DesktopFacts x = CompatOnLargeX();
+    x.xftDpi = "192";
+    x.waylandDisplay = "wayland-1";
+    EXPECT_FALSE(WantsWaylandOutputScale(x)) << "an X11 window, through Xwayland";
+}
+
 TEST(NoDisplay, WaylandIsLeftOutOnlyWhereNoCompositorCanBeReached) {
     EXPECT_TRUE(WantsWaylandLeftOut(CompatNowhere()));
     DesktopFacts x = CompatOnX();
