@@ -178,7 +178,8 @@ bool WantsWaylandLeftOut(const DesktopFacts& facts) {
 std::int32_t WindowScale(const DesktopFacts& facts) {
     if (!ScaleIsOurs(facts)) return 1;
     std::int32_t scale = FloorToInt(DesktopScale(facts));
-    if (scale < 2) return 1;
+    // Beyond the largest side any window can have, it describes no desktop.
+    if (scale < 2 || scale > kLargestWindowSide) return 1;
     // Whole window sides: the integer quotients are the largest that fit.
     scale = std::min(
         {scale, kLargestWindowSide / facts.windowWidth, kLargestWindowSide / facts.windowHeight});

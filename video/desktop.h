@@ -76,7 +76,8 @@ bool WantsWaylandLeftOut(const DesktopFacts& facts);
 // screen, and everything it computes, stays the mode config.cfg asks for,
 // only the window shows each pixel as a 2 x 2 block.  The desktop's scale is
 // the first of GDK_SCALE, QT_SCALE_FACTOR and X's Xft.dpi (96 is 1) that is
-// set, rounded down; one that is no positive finite number means no scale.
+// set, rounded down; one that is no positive finite number, or larger than
+// any window's side, means no scale.
 // Only windowed, for an X11 window of a mode of known sides, kept within the
 // screen and within kLargestWindowSide, and never where the player set any
 // of sdl12-compat's own three variables for this.  A native Wayland window

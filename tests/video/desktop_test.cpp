@@ -193,7 +193,7 @@ TEST(WindowScale, TheWindowStaysWithinTheScreenAndWhatXCanHold) {
     DesktopFacts x = CompatOnLargeX();
     x.gdkScale = "8";
     EXPECT_EQ(WindowScale(x), 4) << "2160 rows hold 4 x 480";
-    x.gdkScale = "1e300";
+    x.gdkScale = "65535";
     EXPECT_EQ(WindowScale(x), 4);
     x.screenWidth = 1920;
     x.screenHeight = 1080;
@@ -204,8 +204,12 @@ TEST(WindowScale, TheWindowStaysWithinTheScreenAndWhatXCanHold) {
     // Where the screen is not known, X's largest side still holds.
     DesktopFacts unknown = CompatOnLargeX();
     unknown.screenWidth = unknown.screenHeight = 0;
-    unknown.gdkScale = "1000000";
+    unknown.gdkScale = "1000";
     EXPECT_EQ(WindowScale(unknown), 102) << "65535 / 640";
+    unknown.gdkScale = "1e300"; // no desktop's scale, and saturated by FloorToInt
+    EXPECT_EQ(WindowScale(unknown), 1);
+    unknown.gdkScale = "65536";
+    EXPECT_EQ(WindowScale(unknown), 1);
     unknown.windowWidth = 40000;
     unknown.windowHeight = 10;
     EXPECT_EQ(WindowScale(unknown), 1);
