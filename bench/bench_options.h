@@ -32,4 +32,7 @@ struct BenchOptions {
     // The whole game once more on the machine's other SDL 1.2 (classic SDL
     // beside sdl12-compat), where it has one.
     bool otherSdl = true;
+    // The whole game once more on sdl12-compat on a desktop at 200 % (X's
+    // Xft.dpi 192), its window at twice the mode's size.
+    bool scaledWindow = true;
 };

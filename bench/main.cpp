@@ -6,7 +6,7 @@
 //   novawing-bench [--json FILE] [--frames N] [--console-frames N]
 //                  [--play-seconds S] [--game | --no-game]
 //                  [--terminal-size COLSxROWS[,COLSxROWS...]] [--peer]
-//                  [--this-sdl-only]
+//                  [--this-sdl-only] [--unscaled-only]
 //
 // Without options it measures one frame of play, the console trace, start-up
 // in-process, and (when Xvfb and xdotool are there) the whole game from
@@ -38,7 +38,7 @@ void Usage(std::FILE* out) {
                       "                      [--depth 8|15|16|24|32]\n"
                       "                      [--play-seconds S] [--game | --no-game]\n"
                       "                      [--terminal-size COLSxROWS[,COLSxROWS...]] [--peer]\n"
-                      "                      [--this-sdl-only]\n"
+                      "                      [--this-sdl-only] [--unscaled-only]\n"
                       "  --game           only the whole game under Xvfb\n"
                       "  --no-game        only the in-process figures\n"
                       "  --depth          the frame figures' screen depth (default 32)\n"
@@ -46,7 +46,9 @@ void Usage(std::FILE* out) {
                       "                   (default 80x24)\n"
                       "  --peer           also Debian's powermanga in play, in the same run\n"
                       "  --this-sdl-only  the whole game on this SDL 1.2 alone, not also on\n"
-                      "                   the other one beside it (classic SDL, sdl12-compat)\n");
+                      "                   the other one beside it (classic SDL, sdl12-compat)\n"
+                      "  --unscaled-only  not also on sdl12-compat with the desktop at 200 %%\n"
+                      "                   (the window at twice the mode's size)\n");
 }
 
 bool ParseArguments(int argc, char** argv, BenchOptions& options) {
@@ -102,6 +104,8 @@ bool ParseArguments(int argc, char** argv, BenchOptions& options) {
             options.peer = true;
         } else if (arg == "--this-sdl-only") {
             options.otherSdl = false;
+        } else if (arg == "--unscaled-only") {
+            options.scaledWindow = false;
         } else if (arg == "--game") {
             options.inProcess = false;
             options.wholeGame = true;

@@ -73,7 +73,11 @@ std::vector<std::string> ChildEnvironment(const std::string& display,
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         std::string entry = *e;
-        for (const char* drop : {"DISPLAY=", "TERM=", "SDL_VIDEODRIVER=", "LINES=", "COLUMNS="})
+        // The desktop's scale too: only the run at 200 % sets one, on its
+        // X server.
+        for (const char* drop : {"DISPLAY=", "TERM=", "SDL_VIDEODRIVER=", "LINES=", "COLUMNS=",
+                                 "SDL12COMPAT_WINDOW_SCALING=", "SDL12COMPAT_SCALE_METHOD=",
+                                 "SDL12COMPAT_HIGHDPI=", "GDK_SCALE=", "QT_SCALE_FACTOR="})
             if (entry.rfind(drop, 0) == 0) entry.clear();
         if (!libraryPath.empty() && entry.rfind("LD_LIBRARY_PATH=", 0) == 0) entry.clear();
         if (!entry.empty()) env.push_back(entry);
@@ -92,21 +96,20 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
     return out;
 }
 
-// An X server of our own on a display number it picks itself.
+// An X server of our own on a display number it picks itself, with a
+// screen of the mode's size unless told otherwise.
 struct Xvfb {
     pid_t pid = -1;
     std::string display;
+    std::string screen = std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x24";
 
-    bool Start(const std::string& binary, std::string& error) {
+    bool Start(const std::string& binary, std::string& error, int scale = 1) {
+        screen = std::to_string(kWidth * scale) + "x" + std::to_string(kHeight * scale) + "x24";
         int fds[2];
         if (pipe(fds) != 0) return false;
         std::string fd = std::to_string(fds[1]);
-        std::vector<std::string> args = {
-            binary,      "-displayfd",
-            fd,          "-screen",
-            "0",         std::to_string(kWidth) + "x" + std::to_string(kHeight) + "x24",
-            "-nolisten", "tcp",
-            "-br",       "-noreset"};
+        std::vector<std::string> args = {binary, "-displayfd", fd,    "-screen", "0",
+                                         screen, "-nolisten",  "tcp", "-br",     "-noreset"};
         std::vector<char*> argv = Pointers(args);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -342,11 +345,16 @@ double PeakResidentMb(pid_t pid) {
 
 // Waits until the menu's picture changes: the flip of the next pass, whose
 // cursor has stepped to its next phase or moved.
-bool WaitMenuFlip(XProbe& probe, std::uint64_t& last, int timeoutMs) {
+// The column of the four cursor spots, beside the item labels, in a window
+// that shows the game at `scale`.
+std::uint64_t MenuSpots(XProbe& probe, int scale) {
+    return probe.RegionHash(330 * scale, 180 * scale, 260 * scale, 240 * scale);
+}
+
+bool WaitMenuFlip(XProbe& probe, std::uint64_t& last, int timeoutMs, int scale) {
     const Steady::time_point until = Steady::now() + std::chrono::milliseconds(timeoutMs);
     while (Steady::now() < until) {
-        // The column of the four cursor spots, beside the item labels.
-        std::uint64_t now = probe.RegionHash(330, 180, 260, 240);
+        std::uint64_t now = MenuSpots(probe, scale);
         if (now != last) {
             last = now;
             return true;
@@ -402,9 +410,11 @@ bool WholeGameToolsPresent(std::string& missing) {
 namespace {
 
 // One run of the game with its console on a pseudo-terminal of the given
-// size, on the SDL 1.2 that `libraryPath` leads to (ours when empty).
+// size, on the SDL 1.2 that `libraryPath` leads to (ours when empty); with
+// `scale` above 1, on a desktop at that scale (Xft.dpi 96 x scale) whose
+// screen just holds the window at that size.
 bool RunGameOnTerminal(const BenchOptions& options, const TerminalSize& terminal, Report& report,
-                       PlayFigures& played, const std::string& libraryPath = "") {
+                       PlayFigures& played, const std::string& libraryPath = "", int scale = 1) {
     const std::string binary = options.gameDir + "/novawing";
     if (access(binary.c_str(), X_OK) != 0) {
         report.Note("whole game skipped: no game at " + binary);
@@ -413,9 +423,19 @@ bool RunGameOnTerminal(const BenchOptions& options, const TerminalSize& terminal
     const std::string xdotool = FindOnPath("xdotool");
     Xvfb server;
     std::string error;
-    if (!server.Start(FindOnPath("Xvfb"), error)) {
+    if (!server.Start(FindOnPath("Xvfb"), error, scale)) {
         report.Note("whole game skipped: " + error);
         return false;
+    }
+    if (scale > 1) {
+        // Xvfb runs with -noreset: the resources stay after this client goes.
+        XProbe desktop;
+        if (!desktop.Open(server.display) ||
+            !desktop.SetResources("Xft.dpi:\t" + std::to_string(96 * scale) + "\n")) {
+            server.Stop();
+            report.Note("whole game skipped: cannot set the X server's Xft.dpi");
+            return false;
+        }
     }
     std::vector<std::string> env = ChildEnvironment(server.display, libraryPath);
     std::vector<char*> envp = Pointers(env);
@@ -459,7 +479,7 @@ bool RunGameOnTerminal(const BenchOptions& options, const TerminalSize& terminal
     const Steady::time_point giveUp = launch + std::chrono::seconds(10);
     while (titleAt < 0 && Steady::now() < giveUp) {
         if (!probe.IsOpen()) probe.Open(server.display);
-        if (probe.IsOpen() && probe.FindWindow(kWidth, kHeight) && probe.AnyLit())
+        if (probe.IsOpen() && probe.FindWindow(kWidth * scale, kHeight * scale) && probe.AnyLit())
             titleAt = Seconds(launch, Steady::now());
         else
             SleepMs(2);
@@ -470,12 +490,12 @@ bool RunGameOnTerminal(const BenchOptions& options, const TerminalSize& terminal
     // The menu: Down, Space (two players), Up, Space (Start), each held for
     // exactly one menu pass: pressed just after a pass has flipped and let go
     // as soon as the next one has.
-    std::uint64_t picture = probe.RegionHash(330, 180, 260, 240);
-    WaitMenuFlip(probe, picture, 700);
+    std::uint64_t picture = MenuSpots(probe, scale);
+    WaitMenuFlip(probe, picture, 700, scale);
     for (const char* key : {"Down", "space", "Up", "space"}) {
         SleepMs(30);
         Xdotool(xdotool, env, {"keydown", key});
-        bool flipped = WaitMenuFlip(probe, picture, 1000);
+        bool flipped = WaitMenuFlip(probe, picture, 1000, scale);
         Xdotool(xdotool, env, {"keyup", key});
         if (!flipped) return fail(std::string("the menu did not answer ") + key);
     }
@@ -635,8 +655,9 @@ bool RunGameOnTerminal(const BenchOptions& options, const TerminalSize& terminal
     played.cpuPercent = cpu;
     played.fps = fps;
     played.peakMb = peakMb;
-    report.Note("whole game: novawing under Xvfb " + server.display +
-                " (640x480x24), console on "
+    report.Note("whole game: novawing under Xvfb " + server.display + " (" + server.screen +
+                (scale > 1 ? ", Xft.dpi " + std::to_string(96 * scale) : std::string()) +
+                "), console on "
                 "a pseudo-terminal of " +
                 terminal.Name() +
                 " (TERM=xterm), keys by xdotool; menu Down, Space, Up, "
@@ -845,6 +866,36 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
         }
     }
 
+    // And on sdl12-compat on a desktop at 200 %, its window at twice the
+    // mode's size, beside the run of the plain window on sdl12-compat.
+    PlayFigures scaled;
+    if (options.scaledWindow) {
+        OtherSdl compat;
+        compat.found = compat.compat = self.compat;
+        if (!self.compat) compat = FindOtherSdl(self);
+        if (!compat.found || !compat.compat) {
+            report.Note("no sdl12-compat: the game's window at 200 % was not measured (classic "
+                        "SDL 1.2 cannot show a window larger than its mode)");
+        } else {
+            std::fprintf(stderr, "novawing-bench: the whole game again, on sdl12-compat with the "
+                                 "desktop at 200 %%...\n");
+            Report part;
+            const bool done =
+                RunGameOnTerminal(options, TerminalSize{}, part, scaled, compat.folder, 2);
+            ran = ran && done;
+            for (Figure figure : part.figures) {
+                figure.key = "scaled_" + figure.key;
+                figure.label += " [sdl12-compat, window at 2x]";
+                report.figures.push_back(figure);
+            }
+            for (const auto& [key, value] : part.texts)
+                report.Text("scaled_" + key, value);
+            for (const std::string& note : part.notes)
+                report.Note("[sdl12-compat, desktop at 200 %] " + note);
+            if (!done) scaled = PlayFigures{};
+        }
+    }
+
     PlayFigures peer;
     if (options.peer) {
         std::fprintf(stderr, "novawing-bench: the peer, powermanga, in play...\n");
@@ -861,6 +912,17 @@ bool RunWholeGameBench(const BenchOptions& options, Report& report) {
                    "whole game, sdl12-compat / classic: peak resident", 2);
         report.Add("compat_over_classic_cpu", compat.cpuPercent / classic.cpuPercent, "",
                    "whole game, sdl12-compat / classic: CPU", 2);
+    }
+    const PlayFigures* unscaled =
+        self.compat ? (plain != games.end() ? &plain->second : nullptr) : &other;
+    if (scaled.cpuPercent > 0 && unscaled != nullptr && unscaled->cpuPercent > 0)
+        report.Add("scaled_over_unscaled_cpu", scaled.cpuPercent / unscaled->cpuPercent, "",
+                   "whole game on sdl12-compat, window at 2x / at 1x: CPU", 2);
+    if (scaled.cpuPercent > 0 && peer.cpuPercent > 0) {
+        const double ratio = scaled.cpuPercent / peer.cpuPercent;
+        report.AddWithGoal("scaled_game_cpu_over_peer", ratio, "",
+                           "whole game CPU, window at 2x on sdl12-compat / peer's", "<= 1",
+                           ratio <= 1.0, 2);
     }
     for (const auto& [terminal, played] : games) {
         const std::string key =

@@ -7,6 +7,7 @@
 
 #ifdef NOVAWING_BENCH_HAVE_X11
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -124,6 +125,16 @@ std::uint64_t XProbe::RegionHash(int x, int y, int w, int h) {
     return hash;
 }
 
+bool XProbe::SetResources(const std::string& resources) {
+    if (!display_) return false;
+    Display* display = AsDisplay(display_);
+    XChangeProperty(display, RootWindow(display, 0), XA_RESOURCE_MANAGER, XA_STRING, 8,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()),
+                    static_cast<int>(resources.size()));
+    XSync(display, False);
+    return true;
+}
+
 #else // no Xlib: nothing can be seen
 
 XProbe::~XProbe() = default;
@@ -141,6 +152,9 @@ bool XProbe::AnyLit() {
 }
 std::uint64_t XProbe::RegionHash(int, int, int, int) {
     return 0;
+}
+bool XProbe::SetResources(const std::string&) {
+    return false;
 }
 
 #endif

@@ -27,6 +27,9 @@ class XProbe {
     bool AnyLit();
     // A hash of the pixels of a rectangle of the window (window coordinates).
     std::uint64_t RegionHash(int x, int y, int w, int h);
+    // Sets the server's resources (RESOURCE_MANAGER on the first screen's
+    // root, as xrdb does), which programs read when they connect.
+    bool SetResources(const std::string& resources);
 
   private:
     void* display_ = nullptr;

@@ -77,12 +77,6 @@ bool ReopenOnX11() {
     return false;
 }
 
-// X keeps a window's width and height in 16 bits, as SDL 1.2 keeps its
-// rectangles'.  Classic SDL asks X for a larger window all the same, and X's
-// refusal is an error whose handler in Xlib ends the process; a side that
-// wraps round to a smaller one is granted, as a window of the wrong size.
-constexpr std::int32_t kLargestWindowSide = 65535;
-
 // The mode asked for, as a person reads it, and where it came from: without
 // a readable config.cfg it was SDL's own choice.
 std::string DescribeMode(const VideoSettings& v) {
@@ -163,7 +157,8 @@ void StartUp(Game& game) {
     game.video = ReadVideoConfig(game.files);
 
     PrintLine(console, "initilizing sdl");
-    ChoosePresentation((static_cast<std::uint32_t>(game.video.flags) & SDL_FULLSCREEN) != 0);
+    ChoosePresentation((static_cast<std::uint32_t>(game.video.flags) & SDL_FULLSCREEN) != 0,
+                       game.video.width, game.video.height);
     SDL_Init(SDL_INIT_VIDEO);
     RefuseDriverWithoutDisplay(console);
     SetWindowTitleAndIcon();

@@ -13,8 +13,9 @@
 set -euo pipefail
 
 packages=(g++ cmake make pkg-config libsdl1.2-dev libncurses-dev)
-# The desktop icons are written as PNG files through libpng.
-packages+=(libpng-dev)
+# The desktop icons are written as PNG files through libpng; the desktop's
+# Xft.dpi and the screen's size are read through Xlib.
+packages+=(libpng-dev libx11-dev)
 test=no
 if [[ "${1:-}" == "--test" ]]; then
   test=yes
@@ -23,6 +24,8 @@ if [[ "${1:-}" == "--test" ]]; then
   # The full-screen end-to-end case: a window manager, and on Debian 12 sdl12-compat beside
   # its classic SDL 1.2 (Debian 13's own SDL 1.2 is sdl12-compat already).
   packages+=(openbox)
+  # The scaled-window case sets the X server's Xft.dpi with xrdb.
+  packages+=(x11-xserver-utils)
   # The Wayland end-to-end case: headless sway with Xwayland, wtype to type, grim to look.
   packages+=(sway wtype grim xwayland)
   if [[ $(. /etc/os-release && echo "${ID:-}${VERSION_ID:-}") == debian12 ]]; then

@@ -15,16 +15,25 @@
 #include <cstdint>
 #include <limits>
 
-inline std::int32_t RoundToInt(long double value) {
+// The whole part of a value, towards minus infinity: for the few places that
+// must never round up, as a scale factor that may not grow a window past
+// what was asked.  The same limits as RoundToInt: saturation at the signed
+// 32-bit ends, 0 for a NaN.
+inline std::int32_t FloorToInt(long double value) {
     if (std::isnan(value)) return 0;
     constexpr long double lo = std::numeric_limits<std::int32_t>::min();
     constexpr long double hi = std::numeric_limits<std::int32_t>::max();
     if (value <= lo) return std::numeric_limits<std::int32_t>::min();
     if (value >= hi) return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::floor(value));
+}
 
-    // Done by hand so that the result never depends on the FPU's current mode.
+inline std::int32_t RoundToInt(long double value) {
+    // Done by hand so that the result never depends on the FPU's current
+    // mode; the nearest whole number is exact in long double, and FloorToInt
+    // takes it to the 32-bit range (an infinity or a NaN passes through).
     long double whole = std::floor(value);
     long double rest = value - whole; // exact: |value| < 2^31 fits the 64-bit mantissa
     if (rest > 0.5L || (rest == 0.5L && std::fmod(whole, 2.0L) != 0.0L)) whole += 1.0L;
-    return static_cast<std::int32_t>(whole);
+    return FloorToInt(whole);
 }

@@ -1,16 +1,26 @@
 // SPDX-FileCopyrightText: 2026 The Nova Wing authors
 // SPDX-License-Identifier: GPL-2.0-or-later
 
-// The presentation choice for sdl12-compat, what it need not load, and the
-// refusal of video drivers that show the player nothing.
+// The presentation choice for sdl12-compat, the window's scale, what it
+// need not load, and the refusal of video drivers that show the player
+// nothing.
 #include "video/desktop.h"
 
-#include <SDL.h>
+#include "support/rounding.h"
 
+#include <SDL.h>
+#include <X11/Xlib.h>
+#include <X11/Xresource.h>
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string_view>
+#include <thread>
 #include <tuple>
 
 namespace {
@@ -58,6 +68,79 @@ bool X11Window(const DesktopFacts& facts) {
     return Set(facts.display) && !NativeWayland(facts);
 }
 
+// X's own figure for a screen of no particular density: Xft.dpi 96 is a
+// scale of 1, 192 one of 2.
+constexpr long double kPlainDpi = 96.0L;
+
+// A desktop's number as the desktop wrote it, in the C locale whatever the
+// process's own: 0 for anything but a positive finite number, which is no
+// scale at all.
+long double DesktopNumber(std::string_view text) {
+    const auto space = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && space(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && space(text.back()))
+        text.remove_suffix(1);
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return 0.0L;
+    if (!std::isfinite(value) || value <= 0.0) return 0.0L;
+    return value;
+}
+
+// The desktop's scale for its programs, 0 where it says none.  The first
+// of the three that is set decides, as the toolkits that read them do.
+long double DesktopScale(const DesktopFacts& facts) {
+    if (Set(facts.gdkScale)) return DesktopNumber(facts.gdkScale);
+    if (Set(facts.qtScaleFactor)) return DesktopNumber(facts.qtScaleFactor);
+    if (!facts.xftDpi.empty()) return DesktopNumber(facts.xftDpi) / kPlainDpi;
+    return 0.0L;
+}
+
+// Whether how sdl12-compat shows a window is the game's to choose:
+// sdl12-compat, windowed, and none of its own variables for it set by the
+// player.
+bool ShowingIsOurs(const DesktopFacts& facts) {
+    if (!Compat(facts) || facts.fullScreen) return false;
+    return facts.windowScaling == nullptr && facts.scaleMethod == nullptr &&
+           facts.highDpi == nullptr;
+}
+
+// Whether the window's scale is the game's to choose: that, for a window of
+// known sides on X.
+bool ScaleIsOurs(const DesktopFacts& facts) {
+    return ShowingIsOurs(facts) && X11Window(facts) && facts.windowWidth > 0 &&
+           facts.windowHeight > 0;
+}
+
+// What the X server says: its screen's size and the Xft.dpi resource.  A
+// busy server refuses a connection now and then, so it is asked up to three
+// times; without an answer there is no scale, and SDL meets the same server
+// on its own.
+void ReadXServer(DesktopFacts& facts) {
+    Display* display = nullptr;
+    for (int attempt = 0; attempt < 3 && display == nullptr; ++attempt) {
+        if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        display = XOpenDisplay(facts.display);
+    }
+    if (display == nullptr) return;
+    const int screen = DefaultScreen(display);
+    facts.screenWidth = DisplayWidth(display, screen);
+    facts.screenHeight = DisplayHeight(display, screen);
+    if (const char* resources = XResourceManagerString(display)) {
+        XrmInitialize();
+        if (XrmDatabase database = XrmGetStringDatabase(resources)) {
+            char* type = nullptr;
+            XrmValue value{};
+            if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) &&
+                value.addr != nullptr)
+                facts.xftDpi.assign(value.addr, strnlen(value.addr, value.size));
+            XrmDestroyDatabase(database);
+        }
+    }
+    XCloseDisplay(display);
+}
+
 bool AnyRenderNode() {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error))
@@ -92,7 +175,30 @@ bool WantsWaylandLeftOut(const DesktopFacts& facts) {
     return facts.runtimeDir == nullptr || facts.runtimeDir[0] != '/';
 }
 
-DesktopFacts GatherDesktopFacts(bool fullScreen) {
+std::int32_t WindowScale(const DesktopFacts& facts) {
+    if (!ScaleIsOurs(facts)) return 1;
+    std::int32_t scale = FloorToInt(DesktopScale(facts));
+    // Beyond the largest side any window can have, it describes no desktop.
+    if (scale < 2 || scale > kLargestWindowSide) return 1;
+    // Whole window sides: the integer quotients are the largest that fit.
+    scale = std::min(
+        {scale, kLargestWindowSide / facts.windowWidth, kLargestWindowSide / facts.windowHeight});
+    if (facts.screenWidth > 0 && facts.screenHeight > 0)
+        scale = std::min({scale, facts.screenWidth / facts.windowWidth,
+                          facts.screenHeight / facts.windowHeight});
+    return std::max(scale, 1);
+}
+
+bool WantsNearestPixels(const DesktopFacts& facts) {
+    if (!ShowingIsOurs(facts)) return false;
+    return NativeWayland(facts) || WindowScale(facts) > 1;
+}
+
+bool WantsWaylandOutputScale(const DesktopFacts& facts) {
+    return ShowingIsOurs(facts) && NativeWayland(facts) && facts.waylandScaleToDisplay == nullptr;
+}
+
+DesktopFacts GatherDesktopFacts(bool fullScreen, int width, int height) {
     DesktopFacts facts;
     const SDL_version* linked = SDL_Linked_Version();
     facts.sdlMajor = linked->major;
@@ -107,17 +213,36 @@ DesktopFacts GatherDesktopFacts(bool fullScreen) {
     facts.runtimeDir = std::getenv("XDG_RUNTIME_DIR");
     facts.sessionType = std::getenv("XDG_SESSION_TYPE");
     facts.openGlLibrary = std::getenv("SDL_OPENGL_LIBRARY");
+    facts.windowScaling = std::getenv("SDL12COMPAT_WINDOW_SCALING");
+    facts.scaleMethod = std::getenv("SDL12COMPAT_SCALE_METHOD");
+    facts.highDpi = std::getenv("SDL12COMPAT_HIGHDPI");
+    facts.waylandScaleToDisplay = std::getenv("SDL_VIDEO_WAYLAND_SCALE_TO_DISPLAY");
+    facts.gdkScale = std::getenv("GDK_SCALE");
+    facts.qtScaleFactor = std::getenv("QT_SCALE_FACTOR");
     facts.fullScreen = fullScreen;
+    facts.windowWidth = width;
+    facts.windowHeight = height;
     facts.gpuRenderNode = fullScreen && AnyRenderNode(); // looked for only when it matters
+    if (ScaleIsOurs(facts)) ReadXServer(facts);          // asked only where it matters
     return facts;
 }
 
-void ChoosePresentation(bool fullScreen) {
-    // All three decided on the player's environment, before any is set.
-    const DesktopFacts facts = GatherDesktopFacts(fullScreen);
+void ChoosePresentation(bool fullScreen, int width, int height) {
+    // All six decided on the player's environment, before any is set.
+    const DesktopFacts facts = GatherDesktopFacts(fullScreen, width, height);
     const bool software = WantsSoftwareFramebuffer(facts);
     const bool noOpenGl = WantsOpenGlKeptOut(facts);
     const bool noWayland = WantsWaylandLeftOut(facts);
+    const std::int32_t scale = WindowScale(facts);
+    const bool nearest = WantsNearestPixels(facts);
+    const bool outputScale = WantsWaylandOutputScale(facts);
+    if (scale > 1) setenv("SDL12COMPAT_WINDOW_SCALING", std::to_string(scale).c_str(), 0);
+    // Whole pixels, each a block of one colour: a blurred game pixel helps
+    // nobody.
+    if (nearest) setenv("SDL12COMPAT_SCALE_METHOD", "nearest", 0);
+    // SDL 3 lets the environment override a hint of normal priority, as
+    // sdl2-compat's is; SDL2 has the same default.
+    if (outputScale) setenv("SDL_VIDEO_WAYLAND_SCALE_TO_DISPLAY", "0", 0);
     if (software) {
         setenv("SDL_RENDER_DRIVER", "software", 0);
         setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 0);

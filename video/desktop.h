@@ -2,11 +2,18 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 
 // How the game meets the desktop it runs on: the way sdl12-compat presents
-// frames, what it need not load, and the video drivers that cannot show the
-// game.
+// frames, the size it shows them at, what it need not load, and the video
+// drivers that cannot show the game.
 #pragma once
 
+#include <cstdint>
 #include <string>
+
+// X keeps a window's width and height in 16 bits, as SDL 1.2 keeps its
+// rectangles'.  Classic SDL asks X for a larger window all the same, and X's
+// refusal is an error whose handler in Xlib ends the process; a side that
+// wraps round to a smaller one is granted, as a window of the wrong size.
+constexpr std::int32_t kLargestWindowSide = 65535;
 
 // What the presentation choice looks at, gathered once so the choice itself
 // is a plain function.
@@ -21,7 +28,16 @@ struct DesktopFacts {
     const char* runtimeDir = nullptr;              // XDG_RUNTIME_DIR
     const char* sessionType = nullptr;             // XDG_SESSION_TYPE
     const char* openGlLibrary = nullptr;           // SDL_OPENGL_LIBRARY
+    const char* windowScaling = nullptr;           // SDL12COMPAT_WINDOW_SCALING
+    const char* scaleMethod = nullptr;             // SDL12COMPAT_SCALE_METHOD
+    const char* highDpi = nullptr;                 // SDL12COMPAT_HIGHDPI
+    const char* waylandScaleToDisplay = nullptr;   // SDL_VIDEO_WAYLAND_SCALE_TO_DISPLAY
+    const char* gdkScale = nullptr;                // GDK_SCALE
+    const char* qtScaleFactor = nullptr;           // QT_SCALE_FACTOR
+    std::string xftDpi;                            // X's Xft.dpi resource, empty when none
     bool fullScreen = false;                       // the mode config.cfg asks for
+    int windowWidth = 0, windowHeight = 0;         // its sides, 0 when SDL chooses
+    int screenWidth = 0, screenHeight = 0;         // the X screen's, 0 when unknown
     bool gpuRenderNode = false;                    // a /dev/dri/renderD* exists
 };
 
@@ -54,12 +70,44 @@ bool WantsOpenGlKeptOut(const DesktopFacts& facts);
 // no session type was set.
 bool WantsWaylandLeftOut(const DesktopFacts& facts);
 
-// Looks at this process: the linked SDL, the environment, /dev/dri.
-DesktopFacts GatherDesktopFacts(bool fullScreen);
+// The whole factor sdl12-compat should show the window at
+// (SDL12COMPAT_WINDOW_SCALING, with nearest-neighbour pixels), 1 for none.
+// A desktop at 200 % makes every program's window twice as large; the game's
+// screen, and everything it computes, stays the mode config.cfg asks for,
+// only the window shows each pixel as a 2 x 2 block.  The desktop's scale is
+// the first of GDK_SCALE, QT_SCALE_FACTOR and X's Xft.dpi (96 is 1) that is
+// set, rounded down; one that is no positive finite number, or larger than
+// any window's side, means no scale.
+// Only windowed, for an X11 window of a mode of known sides, kept within the
+// screen and within kLargestWindowSide, and never where the player set any
+// of sdl12-compat's own three variables for this.  A native Wayland window
+// is left to SDL, which follows the output's scale there itself.
+std::int32_t WindowScale(const DesktopFacts& facts);
 
-// Before SDL starts: makes the settings the three decisions above ask for,
-// each only where the variable is unset.
-void ChoosePresentation(bool fullScreen);
+// Whether sdl12-compat should scale the picture to its window with
+// nearest-neighbour pixels (SDL12COMPAT_SCALE_METHOD): wherever the game
+// scales the window, and for every native Wayland window, which SDL draws
+// at the output's scale (a 640x480 window is 1280x960 pixels at 200 %) and
+// would otherwise blur.  Windowed only (full screen keeps SDL's smooth
+// scaling to the screen) and, again, never over the player's own settings.
+bool WantsNearestPixels(const DesktopFacts& facts);
+
+// Whether to ask SDL 3 to size a native Wayland window in the desktop's
+// units (SDL_VIDEO_WAYLAND_SCALE_TO_DISPLAY=0), as SDL2 does.  sdl2-compat
+// (the SDL2 of sdl12-compat on SDL 3) sets it to 1, and a 640x480 window is
+// then 640x480 of the output's pixels: at 200 % a quarter of the size of
+// every other window.  Where the same conditions hold as for nearest pixels
+// on Wayland, and never over the player's own setting.
+bool WantsWaylandOutputScale(const DesktopFacts& facts);
+
+// Looks at this process: the linked SDL, the environment, /dev/dri, and
+// where a scaled window is possible the X server's Xft.dpi and screen size.
+DesktopFacts GatherDesktopFacts(bool fullScreen, int width = 0, int height = 0);
+
+// Before SDL starts: makes the settings the six decisions above ask for,
+// each only where the variable is unset.  `width` and `height` are the
+// mode config.cfg asks for.
+void ChoosePresentation(bool fullScreen, int width, int height);
 
 // SDL's text-mode drivers (libcaca, aalib) draw into the very terminal the
 // trace is on and take its keys, Ctrl-C included; SDL2's offscreen and

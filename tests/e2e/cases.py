@@ -227,6 +227,17 @@ def sdl12_compat_folder(binary):
     return None
 
 
+def compat_with_tool(args, tool):
+    """The sdl12-compat folder for a case that needs it and `tool`; the case
+    is skipped where either is missing."""
+    folder = sdl12_compat_folder(os.path.join(args.game_dir, "novawing"))
+    if folder is None:
+        raise harness.Skip("no sdl12-compat: neither the system's SDL 1.2 nor libsdl1.2-compat")
+    if shutil.which(tool) is None:
+        raise harness.Skip(f"missing tools: {tool}")
+    return folder
+
+
 def scaled_layout(shot, image):
     """Where a picture of `image`'s size lands when scaled to the full height
     of `shot` at its own aspect ratio, centred: (left, width, scale)."""
@@ -269,6 +280,51 @@ def scaled_health_bar(shot, image):
     inside = pictures.column_runs(shot, x0, x1, round(300 * scale), int(bottom) - 1)
     below = pictures.column_runs(shot, x0, x1, int(bottom) + 2, int(bottom) + 20)
     return [run[0] for run in inside] == [BLUE] and all(run[0] != BLUE for run in below)
+
+
+# ---------------------------------------------------------------------------
+# A window at the desktop's scale
+
+
+def game_pixels(shot, scale):
+    """The game's own picture in a window that shows it at a whole `scale`:
+    the first pixel of each `scale` x `scale` block, or None when any block
+    is not all of one colour (a blurred or shifted picture)."""
+    if shot.width % scale or shot.height % scale:
+        return None
+    step = 3 * scale
+    rows = []
+    for y in range(0, shot.height, scale):
+        row = shot.row(y)
+        if any(shot.row(y + k) != row for k in range(1, scale)):
+            return None
+        # Each colour channel of the block's first pixel, and of every other
+        # pixel across the block, must be the same bytes.
+        channels = [row[c::step] for c in range(3)]
+        for k in range(1, scale):
+            if any(row[3 * k + c::step] != channels[c] for c in range(3)):
+                return None
+        small = bytearray(len(row) // scale)
+        for c in range(3):
+            small[c::3] = channels[c]
+        rows.append(bytes(small))
+    return pictures.Picture(shot.width // scale, shot.height // scale, b"".join(rows))
+
+
+def doubled(probe):
+    """A probe of the game's 640x480 picture, made one of a 1280x960 window
+    that shows it with each pixel a 2 x 2 block of one colour."""
+    def look(shot):
+        small = game_pixels(shot, 2) if (shot.width, shot.height) == (1280, 960) else None
+        return small is not None and probe(small)
+    return look
+
+
+# The settings of the player's that would scale the window, left out so that
+# only the desktop's own scale is at work.
+SCALING_UNSET = "env " + " ".join(f"-u {name}" for name in (
+    "SDL12COMPAT_WINDOW_SCALING", "SDL12COMPAT_SCALE_METHOD", "SDL12COMPAT_HIGHDPI",
+    "GDK_SCALE", "QT_SCALE_FACTOR"))
 
 
 # ---------------------------------------------------------------------------
@@ -1056,6 +1112,107 @@ def case_wayland(args):
             terminal_restored(session, game)
 
 
+def case_desktop_scale(args):
+    """On a desktop at 200 % (X's Xft.dpi 192), on sdl12-compat: the 640x480
+    game in a 1280x960 window, each of its pixels a 2 x 2 block of one
+    colour, in the title menu, the help screen and play; the help screen
+    ignores the mouse there as anywhere, the keys work as ever, and Escape in
+    play ends the game with exit code 0.  With the player's own
+    SDL12COMPAT_WINDOW_SCALING=1 the window is 640x480 again."""
+    folder = compat_with_tool(args, "xrdb")
+    art = Art(args.game_dir)
+    clean = SCALING_UNSET + " -u SDL_VIDEODRIVER"
+    library = f" LD_LIBRARY_PATH={folder}" if folder else ""
+    with Session(args.artifacts, screen_size=(1600, 1200)) as session:
+        resources = os.path.join(session.work, "resources")
+        with open(resources, "w") as f:
+            f.write("Xft.dpi: 192\n")
+        merged = session.x.run("xrdb", "-nocpp", "-merge", resources)
+        check(merged.returncode == 0, f"xrdb failed: {merged.stderr.strip()}")
+
+        game = launch(session, args.game_dir, f"{clean}{library} ./novawing")
+
+        def window_size():
+            return (game.screenshot().width, game.screenshot().height)
+
+        shot = game.wait_screen("the title menu in a 1280x960 window, pixels doubled",
+                                doubled(lambda s: menu_cursor(s, art) == "Start"), 10)
+        session.save_picture(shot, "title-doubled")
+        for key, item in (("Down", "one player"), ("Down", "Help")):
+            game.hold_until(key, f"{key} to move the cursor to {item}",
+                            doubled(lambda s, item=item: menu_cursor(s, art) == item))
+        shot = game.hold_until("space", "the help screen, doubled",
+                               doubled(lambda s: showing_help(s, art)))
+        session.save_picture(shot, "help-doubled")
+        # The mouse moves and clicks all over the window: the help stays.
+        for x, y in ((100, 100), (1200, 900), (640, 480)):
+            session.x.run("xdotool", "mousemove", "--window", game.window, str(x), str(y),
+                          "click", "1")
+        time.sleep(1.0)
+        check(doubled(lambda s: showing_help(s, art))(game.screenshot("help-after-mouse")),
+              "the help screen went (or lost its doubled pixels) under the mouse")
+        game.tap("Return", 0.3)
+        game.wait_screen("the menu back at Help", doubled(lambda s: menu_cursor(s, art) == "Help"))
+        for key, item in (("Up", "one player"), ("Up", "Start")):
+            game.hold_until(key, f"{key} to move the cursor to {item}",
+                            doubled(lambda s, item=item: menu_cursor(s, art) == item))
+        game.hold_until("space", "play to begin, doubled", doubled(lambda s: title_gone(s, art)))
+        time.sleep(1.0)
+        shot = game.screenshot("playing-doubled")
+        check(doubled(lambda s: True)(shot), f"in play the window is {shot.width}x{shot.height} "
+              "or its pixels are not 2 x 2 blocks of one colour")
+        game.tap("Escape", 0.3)
+        check(game.wait_exit() == 0, "Escape should end the program with exit code 0")
+        check(game.stderr() == "", f"unexpected standard error: {game.stderr()!r}")
+        terminal_restored(session, game)
+
+        session.log("the player's own SDL12COMPAT_WINDOW_SCALING=1")
+        game = Game(session, f"{clean}{library} SDL12COMPAT_WINDOW_SCALING=1 ./novawing",
+                    args.game_dir, name="novawing-as-set")
+        game.find_window()
+        wait_menu(game, art, "Start", "title-as-set")
+        check(window_size() == (640, 480),
+              f"with the player's scaling of 1 the window is {window_size()}")
+        check(quit_from_menu(game, art) == 0, "Quit should end with exit code 0")
+        terminal_restored(session, game)
+
+
+def case_desktop_scale_wayland(args):
+    """On a Wayland desktop at 200 % (headless sway, output scale 2), on
+    sdl12-compat, as a native Wayland window: 640x480 in the desktop's
+    units, 1280x960 pixels on the output, each game pixel a 2 x 2 block of
+    one colour in the title menu and in play; Space starts play and Escape
+    ends the game with exit code 0."""
+    folder = compat_with_tool(args, "sway")
+    art = Art(args.game_dir)
+    library = f"LD_LIBRARY_PATH={folder} " if folder else ""
+    with wayland.WaylandSession(args.artifacts, scale=2, screen_size=(2560, 1920)) as session:
+        game = Game(session, f"{session.x.as_user}{SCALING_UNSET} {library}SDL_VIDEODRIVER=wayland "
+                    "./novawing", args.game_dir)
+        window = session.x.window_named("novawing")
+        session.log(f"window {window}")
+        check(window["shell"] == "xdg_shell", f"a {window['shell']} window, not a native one")
+        check(window["box"][2:] == (640, 480),
+              f"the window is {window['box'][2]}x{window['box'][3]} in the desktop's units")
+
+        wayland.wait_picture(session, window, "the title in 1280x960 pixels, doubled",
+                             doubled(lambda s: menu_cursor(s, art) == "Start"), "title-doubled")
+        # One wtype for the whole game: SDL2 2.26 crashes when a native
+        # window's keymap changes under it (see case_wayland).
+        typing = subprocess.Popen(
+            ["wtype", "-s", "300", "-P", "space", "-s", "1500", "-p", "space",
+             "-s", "2500", "-P", "Escape", "-s", "1500", "-p", "Escape"],
+            env=session.x.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            wayland.wait_picture(session, window, "play, doubled",
+                                 doubled(lambda s: title_gone(s, art)), "playing-doubled")
+        finally:
+            typing.wait(30)
+        code = game.wait_exit(5)
+        check(code == 0, f"Escape should end the game with exit code 0, not {code}")
+        terminal_restored(session, game)
+
+
 def case_installed(args):
     """The installed game starts by name from any directory, shows its title
     screen and quits from the menu with exit code 0, writing nothing.  It is
@@ -1094,11 +1251,7 @@ def case_full_screen(args):
     manager (without one a full-screen request is not honoured): the
     640x480 picture scaled to the screen's full height at 4:3 between black
     bars, in the title menu and in play."""
-    folder = sdl12_compat_folder(os.path.join(args.game_dir, "novawing"))
-    if folder is None:
-        raise harness.Skip("no sdl12-compat: neither the system's SDL 1.2 nor libsdl1.2-compat")
-    if shutil.which("openbox") is None:
-        raise harness.Skip("missing tools: openbox")
+    folder = compat_with_tool(args, "openbox")
     art = Art(args.game_dir)
     with Session(args.artifacts, screen_size=(1920, 1080)) as session:
         manager = subprocess.Popen(["openbox"], env=session.x.env, stdout=subprocess.DEVNULL,

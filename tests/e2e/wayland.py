@@ -34,7 +34,7 @@ NEEDED_TOOLS = ("sway", "swaymsg", "wtype", "grim", "Xwayland", "xdotool", "setp
 class Sway:
     """One headless sway with Xwayland, stopped with stop()."""
 
-    def __init__(self, log, work, width=1024, height=768):
+    def __init__(self, log, work, width=1024, height=768, scale=1):
         missing = [t for t in NEEDED_TOOLS if shutil.which(t) is None]
         if missing:
             raise Skip("no Wayland desktop to test on, missing: " + ", ".join(missing))
@@ -48,6 +48,12 @@ class Sway:
             f.write(f"output HEADLESS-1 resolution {width}x{height} position 0 0\n"
                     "default_border none\ndefault_floating_border none\n"
                     "xwayland enable\n")
+            if scale != 1:
+                # A desktop at that scale, where the game's native window
+                # floats at its own size, as the X11 one does, rather than
+                # filling a tile.
+                f.write(f"output HEADLESS-1 scale {scale}\n"
+                        'for_window [app_id="novawing"] floating enable\n')
         command = ["sway", "-c", config]
         # What starts a client as the compositor's user.
         self.as_user = ""
@@ -75,7 +81,7 @@ class Sway:
         except BaseException:
             self.stop()
             raise
-        log(f"sway {width}x{height} headless, {self.env['WAYLAND_DISPLAY']}, "
+        log(f"sway {width}x{height} headless at scale {scale}, {self.env['WAYLAND_DISPLAY']}, "
             f"Xwayland on {self.display}")
 
     def _ipc_socket(self):
@@ -186,12 +192,18 @@ class Sway:
 
 class WaylandSession(harness.Session):
     """A Session whose desktop is sway instead of a bare X server.  The
-    terminal's shell gets sway's WAYLAND_DISPLAY and Xwayland's DISPLAY."""
+    terminal's shell gets sway's WAYLAND_DISPLAY and Xwayland's DISPLAY.
+    With a screen_size, sway's output has that many pixels; with a scale,
+    it is a desktop at that scale."""
+
+    def __init__(self, artifacts, scale=1, **options):
+        super().__init__(artifacts, **options)
+        self.scale = scale
 
     def __enter__(self):
-        cols, rows, alternate_screen, _ = self.options
+        cols, rows, alternate_screen, (width, height) = self.options
         try:
-            self.x = Sway(self.log, self.work)
+            self.x = Sway(self.log, self.work, width, height, self.scale)
             env = {key: self.x.env[key] for key in ("DISPLAY", "WAYLAND_DISPLAY",
                                                     "XDG_RUNTIME_DIR")}
             self.terminal = harness.Terminal(self.log, self.work, cols, rows, env,

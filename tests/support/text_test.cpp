@@ -78,6 +78,20 @@ TEST(TextRounding, NearestWithTiesToEvenAndSaturation) {
               std::numeric_limits<std::int32_t>::max());
 }
 
+TEST(TextRounding, FloorNeverRoundsUpAndSaturatesLikeRounding) {
+    EXPECT_EQ(FloorToInt(2.0L), 2);
+    EXPECT_EQ(FloorToInt(1.999L), 1);
+    EXPECT_EQ(FloorToInt(2.5L), 2);
+    EXPECT_EQ(FloorToInt(3.5L), 3); // where RoundToInt gives 4
+    EXPECT_EQ(FloorToInt(0.75L), 0);
+    EXPECT_EQ(FloorToInt(-0.25L), -1);
+    EXPECT_EQ(FloorToInt(1e20L), std::numeric_limits<std::int32_t>::max());
+    EXPECT_EQ(FloorToInt(-1e20L), std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(FloorToInt(std::numeric_limits<long double>::quiet_NaN()), 0);
+    EXPECT_EQ(FloorToInt(-std::numeric_limits<long double>::infinity()),
+              std::numeric_limits<std::int32_t>::min());
+}
+
 TEST(TextOperations, SubTextPositionsAndCounts) {
     EXPECT_EQ(SubText("123", 2, 1), "2");
     EXPECT_EQ(SubText("123", 4, 1), "");

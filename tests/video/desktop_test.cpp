@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+
 namespace {
 
 // sdl12-compat on an X desktop, windowed, nothing set by the player.
@@ -23,6 +26,16 @@ DesktopFacts CompatOnX() {
 DesktopFacts CompatNowhere() {
     DesktopFacts facts;
     facts.sdlPatch = 78;
+    return facts;
+}
+
+// The same with the game's usual 640x480 window on a 3840x2160 screen.
+DesktopFacts CompatOnLargeX() {
+    DesktopFacts facts = CompatOnX();
+    facts.windowWidth = 640;
+    facts.windowHeight = 480;
+    facts.screenWidth = 3840;
+    facts.screenHeight = 2160;
     return facts;
 }
 
@@ -128,6 +141,175 @@ TEST(Presentation, OpenGlIsKeptOutOfAnX11WindowOnTheSoftwareFramebufferOnly) {
     waylandOnly.waylandDisplay = "wayland-1";
     EXPECT_FALSE(WantsOpenGlKeptOut(waylandOnly));
     EXPECT_FALSE(WantsOpenGlKeptOut(CompatNowhere())) << "no window to keep it out of";
+}
+
+TEST(WindowScale, TheDesktopsScaleRoundedDownFromTheFirstOfItsSettings) {
+    DesktopFacts x = CompatOnLargeX();
+    EXPECT_EQ(WindowScale(x), 1) << "a desktop that says nothing";
+    for (auto [dpi, scale] : {std::pair{"192", 2},
+                              {"288", 3},
+                              {"96", 1},
+                              {"191.9", 1},
+                              {"144", 1},
+                              {"  240.0 ", 2},
+                              {"384", 4}}) {
+        x.xftDpi = dpi;
+        EXPECT_EQ(WindowScale(x), scale) << "Xft.dpi " << dpi;
+    }
+    x.xftDpi = "";
+    for (auto [factor, scale] : {std::pair{"2", 2}, {"2.75", 2}, {"1.5", 1}, {"3", 3}}) {
+        x.qtScaleFactor = factor;
+        EXPECT_EQ(WindowScale(x), scale) << "QT_SCALE_FACTOR " << factor;
+    }
+
+    // GDK_SCALE before QT_SCALE_FACTOR before Xft.dpi, each when set at all.
+    DesktopFacts all = CompatOnLargeX();
+    all.gdkScale = "3";
+    all.qtScaleFactor = "2";
+    all.xftDpi = "96";
+    EXPECT_EQ(WindowScale(all), 3);
+    all.gdkScale = "";
+    EXPECT_EQ(WindowScale(all), 2);
+    all.gdkScale = "1";
+    all.xftDpi = "288";
+    EXPECT_EQ(WindowScale(all), 1) << "the desktop's own 1 stands";
+}
+
+TEST(WindowScale, NoNumberAPositiveFiniteOneIsNoScaleAtAll) {
+    const char* nonsense[] = {"abc",   "-2",  "0",   "2x", "x2", "nan", "inf", "-inf",
+                              "1e999", "0x2", "2,5", " ",  "+2", "2 2", "\t-"};
+    for (const char* text : nonsense) {
+        DesktopFacts gdk = CompatOnLargeX();
+        gdk.gdkScale = text;
+        gdk.xftDpi = "192"; // not asked: the first one set decides
+        EXPECT_EQ(WindowScale(gdk), 1) << "GDK_SCALE " << text;
+        DesktopFacts dpi = CompatOnLargeX();
+        dpi.xftDpi = text;
+        EXPECT_EQ(WindowScale(dpi), 1) << "Xft.dpi " << text;
+    }
+}
+
+TEST(WindowScale, TheWindowStaysWithinTheScreenAndWhatXCanHold) {
+    DesktopFacts x = CompatOnLargeX();
+    x.gdkScale = "8";
+    EXPECT_EQ(WindowScale(x), 4) << "2160 rows hold 4 x 480";
+    x.gdkScale = "65535";
+    EXPECT_EQ(WindowScale(x), 4);
+    x.screenWidth = 1920;
+    x.screenHeight = 1080;
+    EXPECT_EQ(WindowScale(x), 2);
+    x.screenHeight = 900;
+    EXPECT_EQ(WindowScale(x), 1) << "not even 2 x 480 fits";
+
+    // Where the screen is not known, X's largest side still holds.
+    DesktopFacts unknown = CompatOnLargeX();
+    unknown.screenWidth = unknown.screenHeight = 0;
+    unknown.gdkScale = "1000";
+    EXPECT_EQ(WindowScale(unknown), 102) << "65535 / 640";
+    unknown.gdkScale = "1e300"; // no desktop's scale, and saturated by FloorToInt
+    EXPECT_EQ(WindowScale(unknown), 1);
+    unknown.gdkScale = "65536";
+    EXPECT_EQ(WindowScale(unknown), 1);
+    unknown.windowWidth = 40000;
+    unknown.windowHeight = 10;
+    EXPECT_EQ(WindowScale(unknown), 1);
+}
+
+TEST(WindowScale, OnlyTheGamesToChooseForAWindowedX11WindowOnSdl12Compat) {
+    DesktopFacts base = CompatOnLargeX();
+    base.xftDpi = "192";
+    ASSERT_EQ(WindowScale(base), 2);
+
+    // Any of sdl12-compat's own three variables, whatever it says, is the
+    // player's choice of how the window is shown.
+    for (const char* DesktopFacts::*own :
+         {&DesktopFacts::windowScaling, &DesktopFacts::scaleMethod, &DesktopFacts::highDpi})
+        for (const char* value : {"1", "2", "linear", ""}) {
+            DesktopFacts player = base;
+            player.*own = value;
+            EXPECT_EQ(WindowScale(player), 1) << value;
+        }
+
+    DesktopFacts classic = base;
+    classic.sdlPatch = 15;
+    EXPECT_EQ(WindowScale(classic), 1) << "classic SDL 1.2 cannot scale a window";
+    DesktopFacts full = base;
+    full.fullScreen = true;
+    EXPECT_EQ(WindowScale(full), 1) << "full screen is scaled to the screen already";
+    DesktopFacts chosen = base;
+    chosen.windowWidth = 0;
+    EXPECT_EQ(WindowScale(chosen), 1) << "a mode SDL chooses, the desktop's own size";
+    chosen = base;
+    chosen.windowHeight = -480;
+    EXPECT_EQ(WindowScale(chosen), 1);
+
+    // A native Wayland window follows the output's scale in SDL itself; an
+    // X11 one named first, or Xwayland's, is the game's to scale.
+    DesktopFacts wayland = base;
+    wayland.display = nullptr;
+    wayland.waylandDisplay = "wayland-1";
+    EXPECT_EQ(WindowScale(wayland), 1);
+    wayland.display = ":0";
+    wayland.videoDriver = "wayland,x11";
+    EXPECT_EQ(WindowScale(wayland), 1);
+    wayland.videoDriver = "x11,wayland";
+    EXPECT_EQ(WindowScale(wayland), 2);
+    for (const char* driver : {"dummy", "kmsdrm", "offscreen"}) {
+        DesktopFacts other = base;
+        other.videoDriver = driver;
+        EXPECT_EQ(WindowScale(other), 1) << driver;
+    }
+}
+
+TEST(WindowScale, NearestPixelsWhereTheWindowIsScaledAndOnNativeWayland) {
+    DesktopFacts x = CompatOnLargeX();
+    EXPECT_FALSE(WantsNearestPixels(x)) << "an unscaled X11 window is never scaled";
+    x.xftDpi = "192";
+    EXPECT_TRUE(WantsNearestPixels(x));
+
+    // SDL draws a native Wayland window at the output's scale: whatever the
+    // desktop's variables say, and whatever the mode.
+    DesktopFacts wayland = CompatNowhere();
+    wayland.waylandDisplay = "wayland-1";
+    EXPECT_TRUE(WantsNearestPixels(wayland));
+    wayland.display = ":0";
+    wayland.videoDriver = "wayland";
+    EXPECT_TRUE(WantsNearestPixels(wayland));
+
+    DesktopFacts full = wayland;
+    full.fullScreen = true;
+    EXPECT_FALSE(WantsNearestPixels(full));
+    DesktopFacts classic = wayland;
+    classic.sdlPatch = 15;
+    EXPECT_FALSE(WantsNearestPixels(classic));
+    for (const char* DesktopFacts::*own :
+         {&DesktopFacts::windowScaling, &DesktopFacts::scaleMethod, &DesktopFacts::highDpi}) {
+        DesktopFacts player = wayland;
+        player.*own = "1";
+        EXPECT_FALSE(WantsNearestPixels(player));
+        player = x;
+        player.*own = "1";
+        EXPECT_FALSE(WantsNearestPixels(player));
+    }
+}
+
+TEST(WindowScale, SdlSizesANativeWaylandWindowInTheDesktopsUnits) {
+    DesktopFacts wayland = CompatNowhere();
+    wayland.waylandDisplay = "wayland-1";
+    EXPECT_TRUE(WantsWaylandOutputScale(wayland));
+    DesktopFacts player = wayland;
+    player.waylandScaleToDisplay = "1";
+    EXPECT_FALSE(WantsWaylandOutputScale(player));
+    player = wayland;
+    player.windowScaling = "2";
+    EXPECT_FALSE(WantsWaylandOutputScale(player)) << "the player sizes the window";
+    DesktopFacts full = wayland;
+    full.fullScreen = true;
+    EXPECT_FALSE(WantsWaylandOutputScale(full));
+    DesktopFacts x = CompatOnLargeX();
+    x.xftDpi = "192";
+    x.waylandDisplay = "wayland-1";
+    EXPECT_FALSE(WantsWaylandOutputScale(x)) << "an X11 window, through Xwayland";
 }
 
 TEST(NoDisplay, WaylandIsLeftOutOnlyWhereNoCompositorCanBeReached) {
