@@ -2,7 +2,7 @@
 # SPDX-FileCopyrightText: 2026 The Nova Wing authors
 # SPDX-License-Identifier: GPL-2.0-or-later
 # Builds a labelled contact sheet of every generated image, for looking the
-# artwork over (and for the README).  The sheet is generated, never committed.
+# artwork over (and for docs/artwork.md).  The sheet is generated, never committed.
 #
 #   tools/contact-sheet.sh BUILD_GAME_DIR OUT.png
 #

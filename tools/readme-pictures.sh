@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 The Nova Wing authors
 # SPDX-License-Identifier: GPL-2.0-or-later
-# Makes the README's two pictures from the game's own generated images:
+# Makes the documents' two pictures from the game's own generated images:
 #   docs/play.png      frames of play, rendered headless by render_frames
 #   docs/artwork.png   the contact sheet of every image (tools/contact-sheet.sh)
 # Both are kept small: 256-colour PNG files, the play picture at half size.

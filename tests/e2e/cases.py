@@ -1304,7 +1304,7 @@ def case_run_command(args):
     ./run.sh installs what is missing, builds the game and starts it; the
     title menu shows, and Quit ends it with exit code 0.  It builds build/ of
     the checkout (--source-dir), so it is no CTest case: ./test.sh runs it in
-    its fresh Debian 13 root, from nothing."""
+    each of its fresh Debian roots, from nothing."""
     source = os.path.abspath(args.source_dir or ".")
     with Session(args.artifacts) as session:
         game = Game(session, "./run.sh", source)
