@@ -223,7 +223,12 @@ DesktopFacts GatherDesktopFacts(bool fullScreen, int width, int height) {
     facts.windowWidth = width;
     facts.windowHeight = height;
     facts.gpuRenderNode = fullScreen && AnyRenderNode(); // looked for only when it matters
-    if (ScaleIsOurs(facts)) ReadXServer(facts);          // asked only where it matters
+    // The X server is asked only where its answer can matter: a window whose
+    // scale is ours, and no desktop variable that has already put the scale
+    // below 2 (GDK_SCALE and QT_SCALE_FACTOR come before Xft.dpi).
+    const bool decided = Set(facts.gdkScale) || Set(facts.qtScaleFactor);
+    if (ScaleIsOurs(facts) && (!decided || FloorToInt(DesktopScale(facts)) >= 2))
+        ReadXServer(facts);
     return facts;
 }
 
